@@ -1,0 +1,21 @@
+# Sourced by test.sh, run.sh and bench.sh: installs the Debian packages the project needs when missing.
+velmora_packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  xvfb xauth imagemagick fonts-dejavu-core
+)
+
+velmora_ensure_packages() {
+  local missing=()
+  local p
+  for p in "${velmora_packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}

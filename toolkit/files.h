@@ -1,0 +1,14 @@
+#pragma once
+// File-system services of the platform: existence (a directory counts as missing) and the
+// executable's directory.
+#include <string>
+
+namespace velmora {
+
+// True when a regular file (or a link to one) exists at path; directories and errors count as missing.
+bool FileExists(const std::string& path);
+
+// The directory of the running executable with a trailing "/".
+std::string ExecutableDir();
+
+}  // namespace velmora

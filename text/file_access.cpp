@@ -1,0 +1,138 @@
+#include "text/file_access.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "text/file_errors.h"
+
+namespace velmora {
+
+namespace {
+
+// Closes a descriptor on every path out of a scope unless released.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the close's own error, which may be a delayed write error.
+    int CloseReportingError() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+int WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// A link is replaced through: the new file goes where the link points, the link itself stays.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
+    }
+    return path;
+}
+
+}  // namespace
+
+bool IsExistingFile(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+    return !S_ISDIR(st.st_mode);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFileOpenError(path, errno);
+    FileHandle file(fd);
+    std::string data;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        data.reserve(static_cast<size_t>(st.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFileOpenError(path, errno);
+        }
+        if (n == 0) break;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+    return data;
+}
+
+void ReplaceWholeFile(const std::string& path, std::string_view bytes) {
+    if (path.empty()) throw EFileCreateError(path, ENOENT);
+    const std::string target = ResolveTarget(path);
+
+    static unsigned serial = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + ".~" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) throw EFileCreateError(path, errno);
+
+    FileHandle file(fd);
+    auto fail = [&](int error) {
+        if (file.get() >= 0) file.CloseReportingError();
+        ::unlink(temp.c_str());
+        throw EFileCreateError(path, error);
+    };
+
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchmod(fd, old.st_mode & 07777) != 0) fail(errno);
+    }
+    if (int e = WriteAll(fd, bytes)) fail(e);
+    if (::fsync(fd) != 0) fail(errno);
+    if (int e = file.CloseReportingError()) fail(e);
+    if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
+
+    // Make the rename itself durable; a failure here no longer endangers the data.
+    int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reading and writing for the text containers.
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// True when a regular file (or a link to one) exists at path; a directory counts as missing.
+bool IsExistingFile(const std::string& path);
+
+// The file's bytes; EFileOpenError when it cannot be opened or read.
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file at path by bytes without ever leaving it half written: the bytes go to a
+// temporary file beside it, which is flushed to disk and renamed over the target. On failure the
+// temporary is removed, the old file stays as it was and EFileCreateError is raised.
+void ReplaceWholeFile(const std::string& path, std::string_view bytes);
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+// Errors of reading and writing whole text files. The messages are shown to the user as they stand.
+#include <string>
+
+#include "core/exception.h"
+
+namespace velmora {
+
+// Cannot open file "path". <system's description>
+class EFileOpenError : public Exception {
+public:
+    EFileOpenError(const std::string& path, int error);
+};
+
+// Cannot create file "path". <system's description>
+class EFileCreateError : public Exception {
+public:
+    EFileCreateError(const std::string& path, int error);
+};
+
+}  // namespace velmora

@@ -1,0 +1,100 @@
+#include "text/hashed_string_list.h"
+
+#include <cstring>
+
+#include "text/ansi_upper_case.h"
+#include "text/string_list.h"
+
+namespace velmora {
+
+namespace {
+
+// text equals the already upper-cased query after upper-casing text.
+bool EqualsUpper(std::string_view text, std::string_view upperQuery) {
+    if (text.size() != upperQuery.size()) return false;
+    const auto& upper = AnsiUpperTable();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (upper[static_cast<uint8_t>(text[i])] != static_cast<uint8_t>(upperQuery[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::string& THashedStringList::Strings(int index) const {
+    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    return entries_[static_cast<size_t>(index)].text;
+}
+
+void THashedStringList::SetStrings(int index, std::string text) {
+    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    entries_[static_cast<size_t>(index)].text = std::move(text);
+    Changed();
+}
+
+int THashedStringList::Add(std::string text) {
+    entries_.push_back(Entry{std::move(text), nullptr});
+    Changed();
+    return Count() - 1;
+}
+
+int THashedStringList::AddWithLines(std::string text) {
+    entries_.push_back(Entry{std::move(text), std::make_unique<THashedStringList>()});
+    Changed();
+    return Count() - 1;
+}
+
+THashedStringList* THashedStringList::Lines(int index) const {
+    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    return entries_[static_cast<size_t>(index)].lines.get();
+}
+
+void THashedStringList::Clear() {
+    entries_.clear();
+    Changed();
+}
+
+void THashedStringList::Changed() {
+    valueHashValid_ = false;
+    nameHashValid_ = false;
+}
+
+void THashedStringList::RebuildValueHash() const {
+    valueHash_.Clear();
+    for (int i = 0; i < Count(); ++i) valueHash_.Add(TStringHash::HashOf(entries_[i].text), i);
+    valueHashValid_ = true;
+}
+
+void THashedStringList::RebuildNameHash() const {
+    nameHash_.Clear();
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& text = entries_[i].text;
+        const void* eq = std::memchr(text.data(), '=', text.size());
+        if (eq == nullptr) continue;
+        size_t nameLength = static_cast<size_t>(static_cast<const char*>(eq) - text.data());
+        nameHash_.Add(TStringHash::HashOf(std::string_view(text).substr(0, nameLength)), i);
+    }
+    nameHashValid_ = true;
+}
+
+int THashedStringList::IndexOf(std::string_view text) const {
+    if (!valueHashValid_) RebuildValueHash();
+    const std::string query = AnsiUpperCase(text);
+    return valueHash_.Find(TStringHash::HashOf(query),
+                           [&](int32_t i) { return EqualsUpper(entries_[i].text, query); });
+}
+
+int THashedStringList::IndexOfName(std::string_view name) const {
+    // A name part never holds "=", so such a query names nothing.
+    if (name.find('=') != std::string_view::npos) return -1;
+    if (!nameHashValid_) RebuildNameHash();
+    const std::string query = AnsiUpperCase(name);
+    // With no "=" in query, the entry's name part is exactly query when "=" follows query's length.
+    return nameHash_.Find(TStringHash::HashOf(query), [&](int32_t i) {
+        const std::string& t = entries_[i].text;
+        return t.size() > query.size() && t[query.size()] == '=' &&
+               EqualsUpper(std::string_view(t).substr(0, query.size()), query);
+    });
+}
+
+}  // namespace velmora

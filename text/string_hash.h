@@ -1,0 +1,46 @@
+#pragma once
+// A hash table from text to list index with 256 chained buckets. The hash of a text is taken over its
+// Windows-1250 upper-cased bytes: starting at 0, each byte rotates the 32-bit hash left by 2 and is
+// exclusive-ored into it; the bucket is the hash modulo 256. A new entry goes to the head of its chain,
+// so of two equal texts the one added later is found first.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+class TStringHash {
+public:
+    static constexpr int BucketCount = 256;
+
+    static uint32_t HashOf(std::string_view text);
+    static int BucketOf(uint32_t hash) { return static_cast<int>(hash % BucketCount); }
+
+    void Add(uint32_t hash, int32_t value);
+    void Clear();
+    int Size() const { return static_cast<int>(nodes_.size()); }
+
+    // Walks the chain of hash's bucket from its head and returns the first value stored under the
+    // same hash for which matches(value) holds, else -1.
+    template <class Match>
+    int32_t Find(uint32_t hash, Match&& matches) const {
+        if (!heads_) return -1;
+        for (int32_t n = heads_[BucketOf(hash)]; n >= 0; n = nodes_[n].next) {
+            const Node& node = nodes_[n];
+            if (node.hash == hash && matches(node.value)) return node.value;
+        }
+        return -1;
+    }
+
+private:
+    struct Node {
+        uint32_t hash;
+        int32_t value;
+        int32_t next;
+    };
+    std::vector<Node> nodes_;
+    std::unique_ptr<int32_t[]> heads_;  // allocated at the first Add
+};
+
+}  // namespace velmora

@@ -27,6 +27,9 @@ public:
     virtual void BeginChanges();
     virtual void EndChanges();
 
+    // The name the class is known by in registries and error messages.
+    virtual const char* ClassName() const { return "TNotifiablePersistent"; }
+
     int32_t ChangeDepth() const { return FChangeDepth; }
 
     TNotifyEvent OnChange;

@@ -1,0 +1,134 @@
+#pragma once
+// JPEG pictures through libjpeg. Loading keeps the file's bytes and reads only the header (size,
+// grey flag, multi-scan flag); the image is decoded when it is first drawn, straight into the
+// target's 32-bit rows. Colour pictures decode as blue, green, red, alpha 255. Greyscale files, and
+// every picture when ForceGray or Depth8 is set, are quantised by libjpeg to at most 236 levels and
+// expanded through its colour map.
+//
+// Library failures surface as EJPEG "JPEG error #<code>" with libjpeg's message code; warnings are
+// ignored, so a file cut short inside its image data decodes (libjpeg completes it).
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "raster/picture.h"
+
+namespace velmora {
+
+class EJPEG : public EInvalidGraphic {
+public:
+    explicit EJPEG(int code);
+    int Code() const { return FCode; }
+
+private:
+    int FCode;
+};
+
+enum class TJPEGOutputDepth : uint8_t { Depth24, Depth8 };
+enum class TJPEGDecodeSpeed : uint8_t { QualityFirst, SpeedFirst };
+enum class TJPEGScale : uint8_t { ScaleFull, ScaleHalf, ScaleQuarter, ScaleEighth };
+
+// Settings given to every new TJPEGImage. The toolkit sets OutputDepth to Depth8 at start-up when the
+// screen has 8 bits per pixel or fewer; nothing else changes them.
+struct TJPEGDefaults {
+    int EncodeQuality = 90;
+    bool ForceGray = false;
+    TJPEGDecodeSpeed DecodeSpeed = TJPEGDecodeSpeed::QualityFirst;
+    TJPEGOutputDepth OutputDepth = TJPEGOutputDepth::Depth24;
+    bool ShowProgressively = false;
+    bool EncodeProgressive = false;
+    TJPEGScale ScaleDown = TJPEGScale::ScaleFull;
+    bool SmoothBlocks = true;
+};
+
+extern TJPEGDefaults JpegDefaults;
+
+// One file's content with what its header says; shared by the pictures assigned from each other.
+struct TJPEGData {
+    std::vector<uint8_t> Bytes;
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+    bool Grayscale = false;
+};
+
+// A decoded picture kept by a TJPEGImage: top row first, no gaps, alpha 255.
+struct TJPEGPixels {
+    int Width = 0;
+    int Height = 0;
+    std::vector<TColor32> Pixels;
+};
+
+class TJPEGImage : public TGraphic {
+public:
+    TJPEGImage();
+    ~TJPEGImage() override;
+
+    const char* ClassName() const override { return "TJPEGImage"; }
+
+    // The decoded picture's size when there is one, else the header's size reduced by ScaleDown.
+    int Width() const override;
+    int Height() const override;
+    // Always fails: "Cannot change the size of a JPEG image".
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
+
+    void LoadFromMemory(std::vector<uint8_t> bytes) override;
+    bool Draw(TColor32* pixels, int width, int height) const override;
+
+    // Shares the source's data; takes a copy of its decoded picture when it has one.
+    void Assign(const TJPEGImage& source);
+    // Takes pixels decoded elsewhere (an empty data holder and a copy of the pixels).
+    void AssignPixels(const TColor32* pixels, int width, int height);
+
+    // Decodes now (if not done yet) into a picture this object keeps until its data or settings change.
+    const TJPEGPixels& DecodedPicture();
+    bool HasDecodedPicture() const { return FDecoded != nullptr; }
+
+    const std::shared_ptr<const TJPEGData>& Data() const { return FData; }
+    bool Grayscale() const { return FData->Grayscale; }
+
+    bool SmoothBlocks() const { return FSmoothBlocks; }
+    bool ForceGray() const { return FForceGray; }
+    TJPEGOutputDepth OutputDepth() const { return FOutputDepth; }
+    int EncodeQuality() const { return FEncodeQuality; }
+    bool ShowProgressively() const { return FShowProgressively; }
+    bool EncodeProgressive() const { return FEncodeProgressive; }
+    TJPEGDecodeSpeed DecodeSpeed() const { return FDecodeSpeed; }
+    TJPEGScale ScaleDown() const { return FScaleDown; }
+
+    // Settings that change the decoded pixels drop a kept decoded picture.
+    void SetSmoothBlocks(bool value);
+    void SetForceGray(bool value);
+    void SetOutputDepth(TJPEGOutputDepth value);
+    void SetEncodeQuality(int value) { FEncodeQuality = value; }
+    void SetShowProgressively(bool value) { FShowProgressively = value; }
+    void SetEncodeProgressive(bool value) { FEncodeProgressive = value; }
+    void SetDecodeSpeed(TJPEGDecodeSpeed value);
+    void SetScaleDown(TJPEGScale value);
+
+private:
+    void DecodingSettingChanged();
+    void ComputeScaledSize() const;
+    bool Decode(TColor32* pixels, int width, int height) const;
+
+    std::shared_ptr<const TJPEGData> FData;
+    std::unique_ptr<TJPEGPixels> FDecoded;
+    // The reduced-scale size is asked of libjpeg once after each change.
+    mutable int FScaledWidth = 0;
+    mutable int FScaledHeight = 0;
+    mutable bool FNeedRecalc = true;
+
+    bool FSmoothBlocks;
+    bool FForceGray;
+    TJPEGOutputDepth FOutputDepth;
+    int FEncodeQuality;
+    bool FShowProgressively;
+    bool FEncodeProgressive;
+    TJPEGDecodeSpeed FDecodeSpeed;
+    TJPEGScale FScaleDown;
+};
+
+// Adds "jpeg" and "jpg" to the picture-format registry (done when the registry is created).
+void RegisterJpegFormats();
+
+}  // namespace velmora

@@ -1,0 +1,187 @@
+#include "raster/picture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <istream>
+#include <iterator>
+
+#include "raster/bitmap32.h"
+#include "raster/jpeg_image.h"
+
+namespace velmora {
+
+EFileStreamOpenError::EFileStreamOpenError(const std::string& fileName, int error)
+    : Exception("Cannot open file \"" + fileName + "\". " + std::strerror(error)) {}
+
+// ---------------------------------------------------------------------------------------------
+// TGraphic
+
+TGraphic::~TGraphic() = default;
+
+void TGraphic::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+void TGraphic::LoadFromStream(std::istream& stream) {
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    LoadFromMemory(std::move(bytes));
+}
+
+namespace {
+
+class TFileDescriptor {
+public:
+    explicit TFileDescriptor(int fd) : FFd(fd) {}
+    ~TFileDescriptor() {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    int Get() const { return FFd; }
+
+private:
+    int FFd;
+};
+
+}  // namespace
+
+void TGraphic::LoadFromFile(const std::string& fileName) {
+    TFileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) throw EFileStreamOpenError(fileName, errno);
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0) throw EFileStreamOpenError(fileName, errno);
+    // Opening a directory succeeds here; it is no more a picture than a missing file.
+    if (S_ISDIR(info.st_mode)) throw EFileStreamOpenError(fileName, EISDIR);
+
+    // One byte more than the size told, so that the end is seen without another allocation; a file
+    // that grows meanwhile (or is no regular file) is read on to its end.
+    std::vector<uint8_t> bytes(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 4096);
+    size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFileStreamOpenError(fileName, errno);
+        }
+        filled += static_cast<size_t>(n);
+    }
+    bytes.resize(filled);
+    LoadFromMemory(std::move(bytes));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registry
+
+// The toolkit's own formats: listed so that the registry reads as it always has, but nothing here
+// reads such files, so they cannot be created.
+const TGraphicClass TMetafileClass{"TMetafile", nullptr};
+const TGraphicClass TIconClass{"TIcon", nullptr};
+const TGraphicClass TBitmapClass{"TBitmap", nullptr};
+
+namespace {
+
+std::string LowerCase(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::vector<TPictureFormat>& Registry() {
+    static std::vector<TPictureFormat> formats{
+        {"wmf", "Metafiles", &TMetafileClass},
+        {"emf", "Enhanced Metafiles", &TMetafileClass},
+        {"ico", "Icons", &TIconClass},
+        {"bmp", "Bitmaps", &TBitmapClass},
+    };
+    // The decoders of this system join right after the toolkit's formats, before any lookup.
+    static bool decodersRegistered = false;
+    if (!decodersRegistered) {
+        decodersRegistered = true;
+        RegisterJpegFormats();
+    }
+    return formats;
+}
+
+}  // namespace
+
+void RegisterPictureFormat(const std::string& extension, const std::string& description,
+                           const TGraphicClass* graphicClass) {
+    Registry().push_back(TPictureFormat{LowerCase(extension), description, graphicClass});
+}
+
+const TGraphicClass* FindPictureFormat(const std::string& extension) {
+    const std::string key = LowerCase(extension);
+    const auto& formats = Registry();
+    for (auto it = formats.rbegin(); it != formats.rend(); ++it)
+        if (it->Extension == key) return it->GraphicClass;
+    return nullptr;
+}
+
+const std::vector<TPictureFormat>& PictureFormats() { return Registry(); }
+
+std::string PictureFileExtension(const std::string& fileName) {
+    const size_t slash = fileName.find_last_of('/');
+    const size_t dot = fileName.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+    return fileName.substr(dot + 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPicture
+
+TPicture::~TPicture() = default;
+
+void TPicture::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+void TPicture::LoadFromFile(const std::string& fileName) {
+    const std::string extension = PictureFileExtension(fileName);
+    const TGraphicClass* graphicClass = FindPictureFormat(extension);
+    if (graphicClass == nullptr || graphicClass->Create == nullptr)
+        throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
+    std::unique_ptr<TGraphic> graphic = graphicClass->Create();
+    graphic->LoadFromFile(fileName);  // on failure the old graphic stays
+    FGraphic = std::move(graphic);
+    FGraphic->OnChange = [this](TGraphic*) { Changed(); };
+    Changed();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TBitmap32 from pictures
+
+void TBitmap32::Assign(const TPicture* source) {
+    if (source == nullptr || source->Graphic() == nullptr) {
+        TChangeBracket bracket(*this);
+        SetDimensions(0, 0);
+        return;
+    }
+    AssignGraphic(*source->Graphic());
+}
+
+void TBitmap32::AssignGraphic(const TGraphic& graphic) {
+    TChangeBracket bracket(*this);
+    SetDimensions(graphic.Width(), graphic.Height());
+    if (IsEmpty()) return;
+    // No fill first: the graphic writes every pixel. When it vouches for their alpha the opacity
+    // pass is skipped, but the change is still reported as that pass would report it.
+    if (graphic.Draw(PixelData(), Width(), Height()))
+        NotifyChanged();
+    else
+        MakeOpaque();
+}
+
+void TBitmap32::LoadPictureFile(const std::string& fileName) {
+    TPicture picture;
+    picture.LoadFromFile(fileName);
+    Assign(&picture);
+}
+
+}  // namespace velmora

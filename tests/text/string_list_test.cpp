@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/temp_dir.h"
+#include "text/file_errors.h"
+#include "text/mem_ini_file.h"
+#include "text/string_list.h"
+
+using namespace velmora;
+using velmora::testing::TempDir;
+
+namespace {
+
+std::vector<std::string> Split(std::string_view text) {
+    TStringList list;
+    list.SplitLines(text);
+    return list.Lines();
+}
+
+using Lines = std::vector<std::string>;
+
+}  // namespace
+
+TEST(SplitLines, EveryKindOfLineBreak) {
+    EXPECT_EQ(Split("a\rb\nc\r\n\nd"), (Lines{"a", "b", "c", "", "d"}));
+    EXPECT_EQ(Split("a\n\rb"), (Lines{"a", "", "b"}));  // LF CR ends two lines
+    EXPECT_EQ(Split("a\r\r\nb\n"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(Split("x\r\n"), (Lines{"x"}));
+    EXPECT_EQ(Split("\r\n"), (Lines{""}));
+    EXPECT_EQ(Split("\n\n"), (Lines{"", ""}));
+    EXPECT_EQ(Split(""), Lines{});
+    EXPECT_EQ(Split(" \t \xB9\xFF "), (Lines{" \t \xB9\xFF "}));  // lines stay as they are
+}
+
+TEST(SplitLines, NulEndsTheText) {
+    using namespace std::string_view_literals;
+    EXPECT_EQ(Split("ab\0cd\nef"sv), (Lines{"ab"}));
+    EXPECT_EQ(Split("ab\n\0cd"sv), (Lines{"ab"}));
+    EXPECT_EQ(Split("\0ab"sv), Lines{});
+    EXPECT_EQ(Split("ab\r\0"sv), (Lines{"ab"}));
+}
+
+TEST(StringList, JoinAndIndexing) {
+    TStringList list;
+    EXPECT_EQ(list.JoinLines(), "");
+    list.Add("a");
+    list.Add("");
+    EXPECT_EQ(list.Add("c"), 2);
+    EXPECT_EQ(list.JoinLines(), "a\r\n\r\nc\r\n");
+    list.SetStrings(1, "b");
+    EXPECT_EQ(list.Strings(1), "b");
+    try {
+        list.Strings(3);
+        FAIL() << "no error for index 3";
+    } catch (const EListIndexError& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+    }
+    EXPECT_THROW(list.Strings(-1), EListIndexError);
+    EXPECT_THROW(list.SetStrings(3, "x"), EListIndexError);
+}
+
+TEST(StringListFiles, SaveThenLoadKeepsEveryByte) {
+    TempDir dir;
+    TStringList list;
+    list.Add("A-1.jpg\tA-1 niebezpieczny zakr\xEAt w prawo");
+    list.Add("");
+    list.Add("  \xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF  ");
+    list.SaveLines(dir.File("znaki.txt"));
+    EXPECT_EQ(TempDir::Read(dir.File("znaki.txt")), list.JoinLines());
+    TStringList back;
+    back.Add("replaced");
+    back.LoadLines(dir.File("znaki.txt"));
+    EXPECT_EQ(back.Lines(), list.Lines());
+    EXPECT_EQ(dir.EntryCount(), 1);  // no temporary left beside it
+}
+
+TEST(StringListFiles, OpenErrorsNameThePathAndTheCause) {
+    TempDir dir;
+    TStringList list;
+    try {
+        list.LoadLines(dir.File("missing.txt"));
+        FAIL();
+    } catch (const EFileOpenError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + dir.File("missing.txt") + "\". No such file or directory");
+    }
+    try {
+        list.LoadLines(dir.File(""));
+        FAIL();
+    } catch (const EFileOpenError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + dir.File("") + "\". Is a directory");
+    }
+}
+
+// Writing replaces a file only once the new contents are complete; every failure leaves the old file.
+class SaveFailure : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TempDir::Write(dir_.File("1_1.ini"), kOld);
+        ini_ = std::make_unique<TMemIniFile>(dir_.File("1_1.ini"));
+        ini_->SetValue("1", "opis", std::string(4000, 'x'));
+    }
+    void ExpectOldFileAlone() {
+        EXPECT_EQ(TempDir::Read(dir_.File("1_1.ini")), kOld);
+        EXPECT_EQ(dir_.EntryCount(), 1);
+        // The store in memory is unchanged.
+        EXPECT_EQ(ini_->GetValue("info", "count", ""), "1");
+        EXPECT_EQ(ini_->GetValue("1", "opis", "").size(), 4000u);
+    }
+    static constexpr const char* kOld = "[info]\r\ncount=1\r\n\r\n";
+    TempDir dir_;
+    std::unique_ptr<TMemIniFile> ini_;
+};
+
+TEST_F(SaveFailure, PathInAMissingDirectory) {
+    TMemIniFile ini(dir_.File("no/such/dir/x.ini"));
+    ini.SetNumber("info", "count", 0);
+    try {
+        ini.SaveFile();
+        FAIL();
+    } catch (const EFileCreateError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file \"" + dir_.File("no/such/dir/x.ini") + "\". No such file or directory");
+    }
+    EXPECT_THROW(TStringList().SaveLines(dir_.File("no/x.txt")), EFileCreateError);
+    ExpectOldFileAlone();
+}
+
+TEST_F(SaveFailure, WriteFailsHalfway) {
+    // A file size limit makes the write fail after part of the data, as a full disk would.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string message;
+    try {
+        ini_->SaveFile();
+    } catch (const EFileCreateError& e) {
+        message = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". File too large");
+    ExpectOldFileAlone();
+}
+
+TEST_F(SaveFailure, TargetIsADirectory) {
+    TMemIniFile ini(dir_.File("sub"));
+    std::filesystem::create_directory(dir_.File("sub"));
+    TempDir::Write(dir_.File("sub/keep"), "k");
+    EXPECT_THROW(ini.SaveFile(), EFileCreateError);
+    EXPECT_EQ(TempDir::Read(dir_.File("sub/keep")), "k");
+    EXPECT_EQ(dir_.EntryCount(), 2);
+}
+
+// The message SaveFile raises when run by a user who may not write into the directory. Root may
+// write anywhere, so as root the save runs in a child process that has given up its rights.
+std::string SaveAsNonWriter(TMemIniFile& ini, const std::string& dir) {
+    auto attempt = [&ini]() -> std::string {
+        try {
+            ini.SaveFile();
+        } catch (const EFileCreateError& e) {
+            return e.what();
+        }
+        return "saved";
+    };
+    if (::access(dir.c_str(), W_OK) != 0) return attempt();
+    int fds[2];
+    if (::pipe(fds) != 0) return "no pipe";
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        std::string message = attempt();
+        ssize_t written = ::write(fds[1], message.data(), message.size());
+        ::_exit(written == static_cast<ssize_t>(message.size()) ? 0 : 3);
+    }
+    ::close(fds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed";
+    return message;
+}
+
+TEST_F(SaveFailure, ReadOnlyDirectory) {
+    namespace fs = std::filesystem;
+    fs::permissions(dir_.Dir(), fs::perms(0555));
+    fs::permissions(dir_.File("1_1.ini"), fs::perms(0644));
+    std::string message = SaveAsNonWriter(*ini_, dir_.Dir());
+    fs::permissions(dir_.Dir(), fs::perms::owner_all);
+    EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". Permission denied");
+    ExpectOldFileAlone();
+}
+
+TEST(SaveReplacement, KeepsPermissionsAndWritesThroughLinks) {
+    TempDir dir;
+    TempDir::Write(dir.File("real.ini"), "old");
+    std::filesystem::permissions(dir.File("real.ini"), std::filesystem::perms(0640));
+    std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
+    TMemIniFile ini(dir.File("link.ini"));
+    ini.SetNumber("info", "count", 0);
+    ini.SaveFile();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.ini")));
+    EXPECT_EQ(TempDir::Read(dir.File("real.ini")), "[info]\r\ncount=0\r\n\r\n");
+    EXPECT_EQ(std::filesystem::status(dir.File("real.ini")).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(dir.EntryCount(), 2);
+}

@@ -1,0 +1,128 @@
+#include "app/data_set.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "text/mem_ini_file.h"
+#include "text/string_list.h"
+
+namespace velmora {
+
+namespace {
+
+std::string Number(int32_t n) { return std::to_string(n); }
+
+// The value of a section name written as a positive decimal number without leading zeros, else 0.
+int64_t SectionNumber(std::string_view name) {
+    if (name.empty() || name.size() > 10 || name[0] < '1' || name[0] > '9') return 0;
+    int64_t value = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value <= std::numeric_limits<int32_t>::max() ? value : 0;
+}
+
+}  // namespace
+
+std::string InfoIniPath(const std::string& appDir) { return appDir + "dane/info.ini"; }
+
+std::string SignListPath(const std::string& appDir) { return appDir + "dane/znaki.txt"; }
+
+std::string IntroTextPath(const std::string& appDir) { return appDir + "dane/opis.rtf"; }
+
+std::string StagePicturePath(const std::string& appDir, std::string_view screen) {
+    std::string path = appDir + "dane/p_";
+    path += screen;
+    path += ".jpg";
+    return path;
+}
+
+std::string ItemPicturePath(const std::string& appDir, int32_t page, int32_t item) {
+    return appDir + "dane/p_" + Number(page) + "_" + Number(item) + ".jpg";
+}
+
+std::string HotspotFilePath(const std::string& appDir, int32_t page, int32_t item) {
+    return appDir + "dane/" + Number(page) + "_" + Number(item) + ".ini";
+}
+
+std::string SignPicturePath(const std::string& appDir, std::string_view opis) {
+    std::string path = appDir + "dane/znaki/";
+    path += opis;
+    path += ".jpg";
+    return path;
+}
+
+int32_t PageItemCount(const TCustomIniFile& info, int32_t page) {
+    return info.GetNumber(Number(page), "Items", 1);
+}
+
+std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store) {
+    std::vector<THotspotRecord> hotspots;
+    int32_t count = store.GetNumber("info", "count", 0);
+    if (count <= 0) return hotspots;
+
+    int64_t highest = 0;
+    const THashedStringList& sections = store.Sections();
+    for (int s = 0; s < sections.Count(); ++s) highest = std::max(highest, SectionNumber(sections.Strings(s)));
+    const int32_t last = static_cast<int32_t>(std::min<int64_t>(count, highest));
+
+    hotspots.reserve(static_cast<size_t>(last));
+    for (int32_t i = 1; i <= last; ++i) {
+        const std::string section = Number(i);
+        const int32_t top = store.GetNumber(section, "top", 0);
+        const int32_t left = store.GetNumber(section, "left", 0);
+        const int32_t width = store.GetNumber(section, "width", 0);
+        const int32_t height = store.GetNumber(section, "height", 0);
+        // Sums in 64 bits: extreme values must not wrap round to the other side.
+        THotspotRecord record;
+        record.Rect = TSingleRect{static_cast<float>(left), static_cast<float>(top),
+                                  static_cast<float>(static_cast<int64_t>(left) + width),
+                                  static_cast<float>(static_cast<int64_t>(top) + height)};
+        record.Opis = store.GetValue(section, "opis", "");
+        hotspots.push_back(std::move(record));
+    }
+    return hotspots;
+}
+
+std::vector<THotspotRecord> ReadHotspotFile(const std::string& path) {
+    TMemIniFile store(path);
+    return ReadHotspots(store);
+}
+
+int32_t TruncCoordinate(long double value) {
+    if (std::isnan(value)) return 0;
+    if (value <= std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    if (value >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(value);
+}
+
+void WriteHotspotFile(const std::string& path, const std::vector<THotspotRecord>& hotspots) {
+    TMemIniFile store(path);
+    store.ClearAll();
+    store.SetNumber("info", "count", static_cast<int32_t>(hotspots.size()));
+    for (size_t i = 0; i < hotspots.size(); ++i) {
+        const TSingleRect& r = hotspots[i].Rect;
+        const std::string section = std::to_string(i + 1);
+        store.SetNumber(section, "width", TruncCoordinate(static_cast<long double>(r.Right) - r.Left));
+        store.SetNumber(section, "height", TruncCoordinate(static_cast<long double>(r.Bottom) - r.Top));
+        store.SetNumber(section, "top", TruncCoordinate(r.Top));
+        store.SetNumber(section, "left", TruncCoordinate(r.Left));
+        store.SetValue(section, "opis", hotspots[i].Opis);
+    }
+    store.SaveFile();
+}
+
+std::string GetOpis(const TStringList& signList, std::string_view d) {
+    std::string needle(d);
+    needle += ".jpg";
+    for (const std::string& line : signList.Lines()) {
+        if (line.find(needle) == std::string::npos) continue;
+        size_t tab = line.find('\t');
+        return tab == std::string::npos ? line : line.substr(tab + 1);
+    }
+    return {};
+}
+
+}  // namespace velmora

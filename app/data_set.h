@@ -1,0 +1,60 @@
+#pragma once
+// The files of the data directory "dane" beside the executable: their paths, the item counts of the
+// pages, the hotspot files of the items and the caption rule of the sign list.
+//
+// Every path is AppDir (with its trailing "/") followed by a name under "dane/". Numbers in names are
+// decimal without leading zeros. Texts are Windows-1250 bytes; a sign picture path is built from a
+// description and must be converted to the file system's encoding by whoever opens it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/geometry.h"
+
+namespace velmora {
+
+class TCustomIniFile;
+class TMemIniFile;
+class TStringList;
+
+std::string InfoIniPath(const std::string& appDir);
+std::string SignListPath(const std::string& appDir);
+std::string IntroTextPath(const std::string& appDir);
+// Stage picture of a screen: "menu", "spis" or a page number.
+std::string StagePicturePath(const std::string& appDir, std::string_view screen);
+std::string ItemPicturePath(const std::string& appDir, int32_t page, int32_t item);
+std::string HotspotFilePath(const std::string& appDir, int32_t page, int32_t item);
+std::string SignPicturePath(const std::string& appDir, std::string_view opis);
+
+// The number of items of a page, read afresh from the page list; 1 when missing or no number.
+int32_t PageItemCount(const TCustomIniFile& info, int32_t page);
+
+// One hotspot of an item.
+struct THotspotRecord {
+    TSingleRect Rect;  // item-picture pixels: left, top, left + width, top + height
+    std::string Opis;  // the sign picture's name without ".jpg"
+    friend bool operator==(const THotspotRecord&, const THotspotRecord&) = default;
+};
+
+// The hotspots of a hotspot store, bottom one first. Sections 1 .. count are read; a missing section
+// gives an all-zero hotspot. A count beyond the highest numbered section in the store is cut back to
+// it, so a damaged count cannot make the reader run away.
+std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store);
+// The same from a file; a missing file has no hotspots.
+std::vector<THotspotRecord> ReadHotspotFile(const std::string& path);
+
+// Rewrites the whole hotspot file: [info] count, then per hotspot "width", "height", "top", "left"
+// truncated toward zero from its rectangle, and "opis". EFileCreateError when it cannot be written;
+// the old file then stays as it was.
+void WriteHotspotFile(const std::string& path, const std::vector<THotspotRecord>& hotspots);
+
+// Truncation toward zero of a coordinate, saturated to the 32-bit range (NaN gives 0).
+int32_t TruncCoordinate(long double value);
+
+// The caption of description d: the part after the first TAB of the first line that contains
+// d + ".jpg" (byte-exact, anywhere in the line), or that whole line when it has no TAB; empty when no
+// line matches.
+std::string GetOpis(const TStringList& signList, std::string_view d);
+
+}  // namespace velmora

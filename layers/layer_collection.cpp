@@ -1,0 +1,168 @@
+#include "layers/layer_collection.h"
+
+#include <algorithm>
+#include <string>
+
+#include "layers/custom_layer.h"
+#include "toolkit/screen_cursor.h"
+
+namespace velmora {
+
+namespace {
+
+TLayerButtons ButtonBit(TMouseButton button) {
+    switch (button) {
+        case TMouseButton::mbLeft: return lbLeft;
+        case TMouseButton::mbRight: return lbRight;
+        case TMouseButton::mbMiddle: return lbMiddle;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TLayerCollection::TLayerCollection(TLayerOwner* owner) : FOwner(owner) {}
+
+TLayerCollection::~TLayerCollection() {
+    // Removing the layers of a dying collection must not ask the owner to repaint.
+    FChangeDepth = 1;
+    OnWillChange = nullptr;
+    OnDidChange = nullptr;
+    RemoveAllLayers();
+}
+
+TCustomLayer* TLayerCollection::LayerAt(int32_t index) const {
+    if (index < 0 || index >= LayerCount())
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    return FLayers[size_t(index)];
+}
+
+int32_t TLayerCollection::IndexOf(const TCustomLayer* layer) const {
+    auto it = std::find(FLayers.begin(), FLayers.end(), layer);
+    return it == FLayers.end() ? -1 : static_cast<int32_t>(it - FLayers.begin());
+}
+
+void TLayerCollection::BeginChanges() {
+    if (FChangeDepth == 0) RaiseWillChange();
+    ++FChangeDepth;
+}
+
+void TLayerCollection::EndChanges() {
+    if (--FChangeDepth == 0) RaiseDidChange();
+}
+
+void TLayerCollection::RaiseWillChange() {
+    if (auto handler = OnWillChange) handler(this);
+}
+
+void TLayerCollection::RaiseDidChange() {
+    if (auto handler = OnDidChange) handler(this);
+}
+
+void TLayerCollection::RaiseOverlayUpdate() {
+    if (FChangeDepth != 0) return;
+    if (auto handler = OnOverlayUpdate) handler(this);
+}
+
+void TLayerCollection::ReportDirty(TCustomLayer* layer) {
+    if (auto handler = OnLayerDirty) handler(this, layer);
+    RaiseDidChange();
+}
+
+void TLayerCollection::AttachLayer(TCustomLayer* layer) {
+    TCollectionChanges changes(*this);
+    FLayers.push_back(layer);
+    layer->FOwnerCollection = this;
+    if (auto handler = OnListChange) handler(this, TListChangeKind::lcAdded, layer, LayerCount() - 1);
+}
+
+void TLayerCollection::DetachLayer(TCustomLayer* layer) {
+    TCollectionChanges changes(*this);
+    int32_t index = IndexOf(layer);
+    if (index < 0) return;
+    FLayers.erase(FLayers.begin() + index);
+    layer->FOwnerCollection = nullptr;
+    if (auto handler = OnListChange) handler(this, TListChangeKind::lcRemoved, layer, index);
+}
+
+void TLayerCollection::MoveLayer(int32_t from, int32_t to) {
+    TCustomLayer* layer = FLayers[size_t(from)];
+    FLayers.erase(FLayers.begin() + from);
+    FLayers.insert(FLayers.begin() + to, layer);
+}
+
+void TLayerCollection::ForgetLayer(TCustomLayer* layer) {
+    int32_t index = IndexOf(layer);
+    if (index >= 0) FLayers.erase(FLayers.begin() + index);
+    if (FCaptureLayer == layer) FCaptureLayer = nullptr;
+}
+
+void TLayerCollection::RemoveAllLayers() {
+    TCollectionChanges changes(*this);
+    while (!FLayers.empty()) delete FLayers.back();
+    if (auto handler = OnListChange) handler(this, TListChangeKind::lcCleared, nullptr, 0);
+}
+
+TCustomLayer* TLayerCollection::LayerAtPoint(int32_t x, int32_t y, uint32_t mask) {
+    for (int32_t i = LayerCount() - 1; i >= 0; --i) {
+        TCustomLayer* layer = FLayers[size_t(i)];
+        if ((layer->OptionBits() & mask) != 0 && layer->HitsPoint(x, y)) return layer;
+    }
+    return nullptr;
+}
+
+void TLayerCollection::SetCaptureLayer(TCustomLayer* layer) {
+    if (layer == FCaptureLayer) return;
+    if (FCaptureLayer) FCaptureLayer->FHeldButtons = 0;
+    FCaptureLayer = layer;
+}
+
+TCustomLayer* TLayerCollection::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    TCustomLayer* found = FCaptureLayer ? FCaptureLayer : LayerAtPoint(x, y, loMouseInput);
+    if (found != FCaptureLayer && (found == nullptr || (found->OptionBits() & loNoCapture) == 0))
+        SetCaptureLayer(found);
+    if (FCaptureLayer) {
+        FCaptureLayer->FHeldButtons |= ButtonBit(button);
+        FCaptureLayer->HandleMouseDown(button, shift, x, y);
+    }
+    return found;
+}
+
+TCustomLayer* TLayerCollection::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
+    TCustomLayer* found = FCaptureLayer ? FCaptureLayer : LayerAtPoint(x, y, loMouseInput);
+    if (found)
+        found->HandleMouseMove(shift, x, y);
+    else
+        Screen().SetCursor(FOwner ? FOwner->OwnerCursor() : crDefault);
+    return found;
+}
+
+TCustomLayer* TLayerCollection::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    TCustomLayer* found = FCaptureLayer ? FCaptureLayer : LayerAtPoint(x, y, loMouseInput);
+    if (found) {
+        found->FHeldButtons &= TLayerButtons(~ButtonBit(button));
+        found->HandleMouseUp(button, shift, x, y);
+    }
+    if (FCaptureLayer && FCaptureLayer->FHeldButtons == 0) SetCaptureLayer(nullptr);
+    return found;
+}
+
+void TLayerCollection::QueryScale(float& scaleX, float& scaleY) {
+    if (auto handler = OnQueryScale) {
+        handler(this, scaleX, scaleY);
+    } else {
+        scaleX = 1.0f;
+        scaleY = 1.0f;
+    }
+}
+
+void TLayerCollection::QueryOffset(float& offsetX, float& offsetY) {
+    if (auto handler = OnQueryOffset) {
+        handler(this, offsetX, offsetY);
+    } else {
+        offsetX = 0.0f;
+        offsetY = 0.0f;
+    }
+}
+
+}  // namespace velmora

@@ -11,14 +11,19 @@ namespace detail {
 constinit std::atomic<const BlendOps*> gActiveBlendOps{nullptr};
 constinit std::atomic<TInterpolateOp> gActiveInterpolate{nullptr};
 
+const BlendOps& VectorBlendOps() {
+    static const BlendOps& ops = ProcessorHasAVX2() ? VectorAvx2BlendOps() : kVectorSse2BlendOps;
+    return ops;
+}
+
 const BlendOps& StartBlending() {
     // Function-local static: the first caller on any thread runs the start-up, the others wait.
     static const bool started = [] {
         bool mmx = ProcessorHasMMX();
         bool amd3dnow = ProcessorHas3DNow();
         FillColorTables();
-        const BlendOps& blend = mmx ? kVectorBlendOps : kPortableBlendOps;
-        const BlendOps& interpolate = (amd3dnow || mmx) ? kVectorBlendOps : kPortableBlendOps;
+        const BlendOps& blend = mmx ? VectorBlendOps() : kPortableBlendOps;
+        const BlendOps& interpolate = (amd3dnow || mmx) ? VectorBlendOps() : kPortableBlendOps;
         gActiveInterpolate.store(interpolate.InterpolateWeighted, std::memory_order_release);
         gActiveBlendOps.store(&blend, std::memory_order_release);
         return true;
@@ -36,7 +41,7 @@ const BlendOps& gStartUp = StartBlending();
 
 const BlendOps& BlendOpsFor(BlendVariant variant) {
     detail::StartBlending();  // the merge of either variant needs the tables
-    return variant == BlendVariant::Vector ? detail::kVectorBlendOps : detail::kPortableBlendOps;
+    return variant == BlendVariant::Vector ? detail::VectorBlendOps() : detail::kPortableBlendOps;
 }
 
 void SetBlendVariant(BlendVariant variant) {
@@ -46,7 +51,7 @@ void SetBlendVariant(BlendVariant variant) {
 }
 
 BlendVariant ActiveBlendVariant() {
-    return &ActiveBlendOps() == &detail::kVectorBlendOps ? BlendVariant::Vector : BlendVariant::Portable;
+    return &ActiveBlendOps() == &detail::kPortableBlendOps ? BlendVariant::Portable : BlendVariant::Vector;
 }
 
 void EndBlendRun() {}

@@ -9,7 +9,11 @@
 namespace velmora::detail {
 
 extern const BlendOps kPortableBlendOps;
-extern const BlendOps kVectorBlendOps;
+extern const BlendOps kVectorSse2BlendOps;
+// The vector variant with AVX2 row kernels; call only where the processor has AVX2.
+const BlendOps& VectorAvx2BlendOps();
+// The vector variant as the start-up chose it: AVX2 rows where available, else SSE2.
+const BlendOps& VectorBlendOps();
 
 constexpr uint32_t kRedBlue = 0x00FF00FF;   // red and blue, or (shifted down) alpha and green
 constexpr uint32_t kRounding = 0x00800080;  // +128 in both 16-bit lanes
@@ -47,10 +51,13 @@ inline TColor32 MergeWith(TColor32 f, TColor32 b) {
     const uint8_t* divide = gQuotientTable[ra];
     uint32_t result = ra << 24;
     for (int shift = 0; shift < 24; shift += 8) {
-        uint32_t fc = (f >> shift) & 0xFF;
-        uint32_t xb = weighB[(b >> shift) & 0xFF];  // background channel weighted by its alpha
-        uint32_t p = fc >= xb ? xb + weighF[fc - xb] : xb - weighF[xb - fc];
-        result |= uint32_t(divide[p]) << shift;  // p <= ra for every input
+        int32_t xb = weighB[(b >> shift) & 0xFF];  // background channel weighted by its alpha
+        int32_t d = int32_t((f >> shift) & 0xFF) - xb;
+        // xb + Fa*d/255 rounded with the sign of d, without a branch: sign is 0 or -1.
+        int32_t sign = d >> 31;
+        int32_t step = weighF[(d ^ sign) - sign];
+        int32_t p = xb + ((step ^ sign) - sign);
+        result |= uint32_t(divide[p]) << shift;  // 0 <= p <= ra for every input
     }
     return result;
 }

@@ -54,47 +54,41 @@ void MixIntoV(TColor32 x, TColor32& y, uint32_t w) {
 
 #if defined(__SSE2__)
 
-// Two pixels unpacked to eight 16-bit lanes: ((f - b) * w + (b << 8) + 128) >> 8.
-inline __m128i Combine2(__m128i f, __m128i b, __m128i w) {
-    __m128i r = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(f, b), w), _mm_slli_epi16(b, 8));
-    return _mm_srli_epi16(_mm_add_epi16(r, _mm_set1_epi16(128)), 8);
+// Four pixels with blue and red (even bytes) and green and alpha (odd bytes) in separate 16-bit
+// lanes; w holds each pixel's weight in both of its lanes: ((f - b) * w + (b << 8) + 128) >> 8.
+inline __m128i Combine4(__m128i f, __m128i b, __m128i w) {
+    const __m128i low = _mm_set1_epi16(0x00FF);
+    const __m128i half = _mm_set1_epi16(0x0080);
+    __m128i even = _mm_sub_epi16(_mm_and_si128(f, low), _mm_and_si128(b, low));
+    __m128i odd = _mm_sub_epi16(_mm_srli_epi16(f, 8), _mm_srli_epi16(b, 8));
+    even = _mm_add_epi16(_mm_mullo_epi16(even, w), _mm_or_si128(_mm_slli_epi16(b, 8), half));
+    odd = _mm_add_epi16(_mm_mullo_epi16(odd, w), _mm_or_si128(_mm_andnot_si128(low, b), half));
+    return _mm_or_si128(_mm_srli_epi16(even, 8), _mm_andnot_si128(low, odd));
 }
 
-// Four pixels with per-lane weights given as 16-bit lanes for the low and the high pair.
-inline __m128i Combine4(__m128i f, __m128i b, __m128i wLo, __m128i wHi) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i lo = Combine2(_mm_unpacklo_epi8(f, zero), _mm_unpacklo_epi8(b, zero), wLo);
-    __m128i hi = Combine2(_mm_unpackhi_epi8(f, zero), _mm_unpackhi_epi8(b, zero), wHi);
-    return _mm_packus_epi16(lo, hi);
-}
-
-// Spreads four 32-bit weights (each below 2^16) over the channel lanes of their pixels.
-inline void SpreadWeights(__m128i w32, __m128i& lo, __m128i& hi) {
-    __m128i w = _mm_or_si128(w32, _mm_slli_epi32(w32, 16));
-    lo = _mm_unpacklo_epi32(w, w);
-    hi = _mm_unpackhi_epi32(w, w);
+// Each pixel's alpha in both of its 16-bit lanes.
+inline __m128i SpreadAlpha(__m128i f) {
+    __m128i odd = _mm_srli_epi16(f, 8);  // green | alpha
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(odd, 0xF5), 0xF5);
 }
 
 inline __m128i Load4(const TColor32* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store4(TColor32* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
 void BlendRowV(const TColor32* src, TColor32* dst, int32_t count) {
-    const __m128i opaque = _mm_set1_epi32(255);
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         __m128i f = Load4(src + i);
-        __m128i alpha = _mm_srli_epi32(f, 24);
-        __m128i isOpaque = _mm_cmpeq_epi32(alpha, opaque);
+        __m128i alpha = _mm_and_si128(f, alphaMask);
+        __m128i isOpaque = _mm_cmpeq_epi32(alpha, alphaMask);
         int opaqueMask = _mm_movemask_ps(_mm_castsi128_ps(isOpaque));
         if (opaqueMask == 0xF) {
             Store4(dst + i, f);
             continue;
         }
-        if (_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(alpha, zero))) == 0xF) continue;
-        __m128i wLo, wHi;
-        SpreadWeights(alpha, wLo, wHi);
-        __m128i r = Combine4(f, Load4(dst + i), wLo, wHi);
+        if (_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(alpha, _mm_setzero_si128()))) == 0xF) continue;
+        __m128i r = Combine4(f, Load4(dst + i), SpreadAlpha(f));
         if (opaqueMask != 0) r = _mm_or_si128(_mm_and_si128(isOpaque, f), _mm_andnot_si128(isOpaque, r));
         Store4(dst + i, r);
     }
@@ -103,17 +97,15 @@ void BlendRowV(const TColor32* src, TColor32* dst, int32_t count) {
 
 void BlendRowMasterV(const TColor32* src, TColor32* dst, int32_t count, uint32_t m) {
     if (count < 1) return;
-    const __m128i master = _mm_set1_epi32(int(m & 0xFFFF));
-    const __m128i one = _mm_set1_epi32(1);
+    const __m128i master = _mm_set1_epi16(short(m));
+    const __m128i one = _mm_set1_epi16(1);
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         __m128i f = Load4(src + i);
-        // (Fa + 1) * M <= 65280 fits the low 16-bit lane of each 32-bit lane.
-        __m128i w = _mm_srli_epi32(_mm_mullo_epi16(_mm_add_epi32(_mm_srli_epi32(f, 24), one), master), 8);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(w, _mm_setzero_si128())) == 0xFFFF) continue;
-        __m128i wLo, wHi;
-        SpreadWeights(w, wLo, wHi);
-        Store4(dst + i, Combine4(f, Load4(dst + i), wLo, wHi));
+        // (Fa + 1) * M <= 65280 fits a 16-bit lane.
+        __m128i w = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(SpreadAlpha(f), one), master), 8);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(w, _mm_setzero_si128())) == 0xFFFF) continue;
+        Store4(dst + i, Combine4(f, Load4(dst + i), w));
     }
     for (; i < count; ++i) dst[i] = BlendRowMasterStepV(src[i], dst[i], m);
 }
@@ -126,7 +118,7 @@ void MixRowV(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
     }
     const __m128i weight = _mm_set1_epi16(short(w));
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) Store4(dst + i, Combine4(Load4(src + i), Load4(dst + i), weight, weight));
+    for (; i + 4 <= count; i += 4) Store4(dst + i, Combine4(Load4(src + i), Load4(dst + i), weight));
     for (; i < count; ++i) dst[i] = VectorCombine(src[i], dst[i], w);
 }
 
@@ -182,7 +174,7 @@ TColor32 InterpolateWeightedV(uint32_t wx, uint32_t wy, const TColor32* row0, co
 
 }  // namespace
 
-constinit const BlendOps kVectorBlendOps{
+constinit const BlendOps kVectorSse2BlendOps{
     CombineOps{BlendPixelV, BlendIntoV, BlendRowV, BlendPixelMasterV, BlendIntoMasterV, BlendRowMasterV},
     MergeKernels<BlendPixelV>::Ops,
     MixColorsV,

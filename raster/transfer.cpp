@@ -348,18 +348,16 @@ void BoxShrink(TBitmap32& dst, const TRect& dstRect, const TRect& dstClip, const
     const float sy = SingleRatio(srcH, dstH);
     const int32_t clipW = clip.Width(), clipH = clip.Height();
 
-    // Box boundaries in source pixels: k-th box spans [bounds[k], bounds[k + 1]) counted from the walk's
-    // start, from 16.16 steps with 64-bit products. Kept inside the source rectangle and at least one
-    // pixel wide whatever the rounding.
+    // Box boundaries in source pixels, from 16.16 steps with 64-bit products. Box K of the destination
+    // rectangle spans [K * step >> 16, (K + 1) * step >> 16), counted from the rectangle's origin rather
+    // than from where the clip starts, so a clipped draw gives exactly the part of an unclipped one.
+    // Kept inside the source rectangle and at least one pixel wide whatever the rounding.
     auto bounds = [](int32_t count, int32_t dstOffset, float scale, int32_t lo, int32_t hi) {
-        const auto offset = static_cast<int32_t>(static_cast<Extended>(dstOffset) * scale);
         const auto step = static_cast<int64_t>(65536.0f * scale);
         std::vector<int32_t> b(size_t(count) + 1);
         for (int32_t k = 0; k <= count; ++k) {
-            int64_t rel = k == 0 ? 0 : k == 1 ? static_cast<int64_t>(scale) : (int64_t(k) * step) >> 16;
-            int64_t pos = int64_t(lo) + offset + rel;
-            pos = std::clamp<int64_t>(pos, lo, hi);
-            b[size_t(k)] = static_cast<int32_t>(pos);
+            const int64_t pos = int64_t(lo) + ((int64_t(dstOffset) + k) * step >> 16);
+            b[size_t(k)] = static_cast<int32_t>(std::clamp<int64_t>(pos, lo, hi));
         }
         for (int32_t k = 0; k < count; ++k) {
             if (b[size_t(k)] >= hi) b[size_t(k)] = hi - 1;

@@ -1,0 +1,184 @@
+// LoadPictureFile of 1024 x 768 and 4000 x 3000 JPEGs into a bitmap already holding a picture of that
+// size, against a bare libjpeg decode of the same file into a reused 32-bit buffer (the file read
+// each time as well), measured in the same run.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "raster/bitmap32.h"
+
+namespace velmora {
+namespace {
+
+struct Sample {
+    int Width;
+    int Height;
+    std::string Path;
+};
+
+std::string gDir;
+std::vector<Sample> gSamples;
+
+// A smooth synthetic picture (gradients and slow waves), quality 85, written with libjpeg.
+void WriteSample(const Sample& s) {
+    FILE* f = std::fopen(s.Path.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write " + s.Path);
+    jpeg_compress_struct c;
+    jpeg_error_mgr e;
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = static_cast<JDIMENSION>(s.Width);
+    c.image_height = static_cast<JDIMENSION>(s.Height);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 85, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<unsigned char> row(static_cast<size_t>(s.Width) * 3);
+    while (c.next_scanline < c.image_height) {
+        const double y = static_cast<double>(c.next_scanline) / s.Height;
+        for (int x = 0; x < s.Width; ++x) {
+            const double u = static_cast<double>(x) / s.Width;
+            row[x * 3] = static_cast<unsigned char>(255 * u);
+            row[x * 3 + 1] = static_cast<unsigned char>(127.5 + 127 * std::sin(6.0 * y + 3.0 * u));
+            row[x * 3 + 2] = static_cast<unsigned char>(127.5 + 127 * std::cos(9.0 * u * y));
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::fclose(f);
+}
+
+std::vector<unsigned char> ReadWholeFile(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+// The baseline: what a program calling libjpeg directly would do for the same picture.
+void BareDecode(const std::string& path, std::vector<uint32_t>& pixels) {
+    const std::vector<unsigned char> bytes = ReadWholeFile(path);
+    jpeg_decompress_struct d;
+    jpeg_error_mgr e;
+    d.err = jpeg_std_error(&e);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&d);
+    pixels.resize(static_cast<size_t>(d.output_width) * d.output_height);
+    JSAMPROW rows[4];
+    while (d.output_scanline < d.output_height) {
+        const int n = std::min<int>(d.rec_outbuf_height, std::min(4, static_cast<int>(d.output_height - d.output_scanline)));
+        for (int i = 0; i < n; ++i)
+            rows[i] = reinterpret_cast<JSAMPROW>(pixels.data() + static_cast<size_t>(d.output_scanline + i) * d.output_width);
+        jpeg_read_scanlines(&d, rows, static_cast<JDIMENSION>(n));
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+}
+
+void BM_LoadPictureFile(benchmark::State& state) {
+    const Sample& s = gSamples[static_cast<size_t>(state.range(0))];
+    TBitmap32 bitmap;
+    bitmap.LoadPictureFile(s.Path);  // warm: the bitmap already holds a picture of this size
+    for (auto _ : state) {
+        bitmap.LoadPictureFile(s.Path);
+        benchmark::DoNotOptimize(bitmap.PixelData());
+        benchmark::ClobberMemory();
+    }
+    if (bitmap.Width() != s.Width || bitmap.Height() != s.Height) state.SkipWithError("wrong size");
+}
+
+void BM_BareLibjpeg(benchmark::State& state) {
+    const Sample& s = gSamples[static_cast<size_t>(state.range(0))];
+    std::vector<uint32_t> pixels;
+    BareDecode(s.Path, pixels);  // warm the reused buffer
+    for (auto _ : state) {
+        BareDecode(s.Path, pixels);
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void Configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    b->Arg(0)->Arg(1);
+}
+
+BENCHMARK(BM_BareLibjpeg)->Apply(Configure);
+BENCHMARK(BM_LoadPictureFile)->Apply(Configure);
+
+// Console output as usual, plus each run's best time kept for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
+                times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+                cpuTimes_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
+            }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Real time is the figure; CPU time is shown too, as it suffers less from a busy machine.
+    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
+        auto m = times_.find(measured), b = times_.find(baseline);
+        if (m == times_.end() || b == times_.end()) return;
+        const double mc = cpuTimes_.at(measured), bc = cpuTimes_.at(baseline);
+        std::printf("%-42s real %6.3f x (%.2f ms vs %.2f ms)   cpu %6.3f x (%.2f ms vs %.2f ms)\n", what,
+                    m->second / b->second, m->second, b->second, mc / bc, mc, bc);
+    }
+
+private:
+    std::map<std::string, double> times_;
+    std::map<std::string, double> cpuTimes_;
+};
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    char pattern[] = "/tmp/velmora_bench_jpeg_XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    gDir = pattern;
+    gSamples = {{1024, 768, gDir + "/picture_1024.jpg"}, {4000, 3000, gDir + "/picture_4000.jpg"}};
+    for (const Sample& s : gSamples) WriteSample(s);
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nratios (lower is faster):\n");
+    reporter.PrintRatio("LoadPictureFile 1024x768 / bare libjpeg", "BM_LoadPictureFile/0",
+                        "BM_BareLibjpeg/0");
+    reporter.PrintRatio("LoadPictureFile 4000x3000 / bare libjpeg", "BM_LoadPictureFile/1",
+                        "BM_BareLibjpeg/1");
+
+    for (const Sample& s : gSamples) std::remove(s.Path.c_str());
+    rmdir(gDir.c_str());
+    benchmark::Shutdown();
+    return 0;
+}

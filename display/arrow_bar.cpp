@@ -1,10 +1,13 @@
 #include "display/arrow_bar.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <algorithm>
@@ -61,6 +64,17 @@ void DrawFrameRect(QPainter& p, TRect& r, TColor32 c) {
     FillRect(p, TRect{r.Left, r.Top, r.Left + 1, r.Bottom}, c);
     FillRect(p, TRect{r.Right - 1, r.Top, r.Right, r.Bottom}, c);
     r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+}
+
+// The classic style draws every scroll-bar part on its own; styles that only draw the whole bar
+// (Fusion) would leave our parts, placed by our own geometry, blank.
+QStyle* PartStyle(QStyle* fallback) {
+    static QPointer<QStyle> style;
+    if (style.isNull() && qApp != nullptr) {
+        style = QStyleFactory::create("Windows");
+        if (!style.isNull()) style->setParent(qApp);
+    }
+    return style.isNull() ? fallback : style.data();
 }
 
 TRect Offset(TRect r, int32_t dx, int32_t dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
@@ -332,6 +346,8 @@ void TArrowBar::paintEvent(QPaintEvent*) {
     p.setClipRect(QRect(0, 0, ClientWidth(), ClientHeight()));
 
     bool enabled = ShowsEnabled();
+    // Nothing of an earlier frame may show through a part the style leaves unpainted.
+    if (FStyle == TRBStyle::rbsDefault) FillRect(p, ClientRect(), Resolve(FColor));
     if (FShowArrows) {
         DrawButton(p, ZoneRect(TBarZone::bzBackButton), BackDirection(), FDragZone == TBarZone::bzBackButton,
                    enabled, FHotZone == TBarZone::bzBackButton);
@@ -381,7 +397,7 @@ void TArrowBar::DrawStyledPart(QPainter& p, TRect r, int element, bool pushed, b
         opt.state |= QStyle::State_Sunken | QStyle::State_On;
         opt.activeSubControls = sub;
     }
-    style()->drawControl(QStyle::ControlElement(element), &opt, &p, this);
+    PartStyle(style())->drawControl(QStyle::ControlElement(element), &opt, &p, this);
 }
 
 void TArrowBar::FillChecker(QPainter& p, TRect r, TColor32 even, TColor32 odd) {

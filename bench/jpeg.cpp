@@ -161,8 +161,14 @@ private:
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // Repetitions of both sides are interleaved, so that load from elsewhere on the machine falls
+    // on both alike; a later command-line flag can still turn it off.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     char pattern[] = "/tmp/velmora_bench_jpeg_XXXXXX";
     if (!mkdtemp(pattern)) return 1;
     gDir = pattern;

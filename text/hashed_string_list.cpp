@@ -57,16 +57,19 @@ void THashedStringList::Clear() {
 void THashedStringList::Changed() {
     valueHashValid_ = false;
     nameHashValid_ = false;
+    lastIndex_ = -2;
 }
 
 void THashedStringList::RebuildValueHash() const {
     valueHash_.Clear();
+    valueHash_.Reserve(Count());
     for (int i = 0; i < Count(); ++i) valueHash_.Add(TStringHash::HashOf(entries_[i].text), i);
     valueHashValid_ = true;
 }
 
 void THashedStringList::RebuildNameHash() const {
     nameHash_.Clear();
+    nameHash_.Reserve(Count());
     for (int i = 0; i < Count(); ++i) {
         const std::string& text = entries_[i].text;
         const void* eq = std::memchr(text.data(), '=', text.size());
@@ -78,10 +81,13 @@ void THashedStringList::RebuildNameHash() const {
 }
 
 int THashedStringList::IndexOf(std::string_view text) const {
+    if (lastIndex_ != -2 && EqualsUpper(text, lastQuery_)) return lastIndex_;
     if (!valueHashValid_) RebuildValueHash();
-    const std::string query = AnsiUpperCase(text);
-    return valueHash_.Find(TStringHash::HashOf(query),
-                           [&](int32_t i) { return EqualsUpper(entries_[i].text, query); });
+    std::string query = AnsiUpperCase(text);
+    lastIndex_ = valueHash_.Find(TStringHash::HashOf(query),
+                                 [&](int32_t i) { return EqualsUpper(entries_[i].text, query); });
+    lastQuery_ = std::move(query);
+    return lastIndex_;
 }
 
 int THashedStringList::IndexOfName(std::string_view name) const {

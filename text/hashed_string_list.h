@@ -51,6 +51,9 @@ private:
     mutable TStringHash nameHash_;
     mutable bool valueHashValid_ = false;
     mutable bool nameHashValid_ = false;
+    // The last IndexOf, answered again without the index: the keys of one section are read in a row.
+    mutable std::string lastQuery_;
+    mutable int lastIndex_ = -2;  // -2: nothing remembered
 };
 
 }  // namespace velmora

@@ -194,6 +194,33 @@ TEST(StringHash, LaterEntriesOfAChainComeFirst) {
     EXPECT_EQ(hash.Find(0x146, [](int32_t) { return true; }), -1);
 }
 
+TEST(StringHash, ChainsSurviveGrowingPastSmallTables) {
+    // Every entry lands in one of 8 buckets, so chains grow long while the table widens.
+    TStringHash hash;
+    for (int32_t i = 0; i < 3000; ++i) hash.Add(static_cast<uint32_t>(i % 8 + 256 * (i % 5)), i);
+    for (int32_t key = 0; key < 40; ++key) {
+        const uint32_t h = static_cast<uint32_t>(key % 8 + 256 * (key % 5));
+        // The last value added under h, then the first one, found by walking the whole chain.
+        EXPECT_EQ(hash.Find(h, [](int32_t) { return true; }), 2960 + key);
+        EXPECT_EQ(hash.Find(h, [&](int32_t v) { return v == key; }), key);
+    }
+    hash.Clear();
+    EXPECT_EQ(hash.Find(0, [](int32_t) { return true; }), -1);
+    hash.Add(0, 7);
+    EXPECT_EQ(hash.Find(0, [](int32_t) { return true; }), 7);
+}
+
+TEST(HashedStringList, LargeListsWithDuplicates) {
+    THashedStringList list;
+    for (int i = 0; i < 2000; ++i) list.Add(std::to_string(i % 700) + "=" + std::to_string(i));
+    for (int k = 0; k < 700; ++k) {
+        const int last = k < 600 ? 1400 + k : 700 + k;
+        ASSERT_EQ(list.IndexOfName(std::to_string(k)), last) << k;
+        ASSERT_EQ(list.IndexOf(std::to_string(k) + "=" + std::to_string(k)), k);
+    }
+    EXPECT_EQ(list.IndexOfName("700"), -1);
+}
+
 TEST(HashedStringList, FindsTheLastEqualEntryAndTellsCollisionsApart) {
     THashedStringList list;
     list.Add("a");

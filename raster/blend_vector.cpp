@@ -122,6 +122,83 @@ void MixRowV(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
     for (; i < count; ++i) dst[i] = VectorCombine(src[i], dst[i], w);
 }
 
+// round(x / 255) for x = a * b with a, b <= 255 in 16-bit lanes; such products never tie, so this is
+// exactly ProductTable[a][b].
+inline __m128i Div255(__m128i x) {
+    x = _mm_add_epi16(x, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// The general merge of two pixels unpacked to 16-bit lanes, alphas spread over their lanes: the
+// table lookups computed instead. The quotient round(p * 255 / ra) is an exact single-precision
+// division (no false halves: a true quotient lies at least 1/510 from one) converted with the
+// default nearest-even rounding, which settles the ties as QuotientTable does.
+inline __m128i MergeGeneral2(__m128i f, __m128i b, __m128i fa, __m128i ba, __m128i ra) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i xb = Div255(_mm_mullo_epi16(ba, b));
+    __m128i d = _mm_sub_epi16(f, xb);
+    __m128i sign = _mm_srai_epi16(d, 15);
+    __m128i step = Div255(_mm_mullo_epi16(fa, _mm_sub_epi16(_mm_xor_si128(d, sign), sign)));
+    __m128i p = _mm_add_epi16(xb, _mm_sub_epi16(_mm_xor_si128(step, sign), sign));
+    __m128i n = _mm_mullo_epi16(p, _mm_set1_epi16(255));
+    __m128 raLo = _mm_cvtepi32_ps(_mm_unpacklo_epi16(ra, zero));
+    __m128 raHi = _mm_cvtepi32_ps(_mm_unpackhi_epi16(ra, zero));
+    __m128i qLo = _mm_cvtps_epi32(_mm_div_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(n, zero)), raLo));
+    __m128i qHi = _mm_cvtps_epi32(_mm_div_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(n, zero)), raHi));
+    return _mm_packs_epi32(qLo, qHi);
+}
+
+inline __m128i SpreadAlpha16(__m128i unpacked) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(unpacked, 0xFF), 0xFF); }
+
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+
+// Four pixels of MergeWith<BlendPixelV>, the cases tested in the same order.
+inline __m128i Merge4(__m128i f, __m128i b) {
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i fAlpha = _mm_and_si128(f, alphaMask), bAlpha = _mm_and_si128(b, alphaMask);
+    __m128i fClear = _mm_cmpeq_epi32(fAlpha, zero);
+    __m128i bOpaque = _mm_cmpeq_epi32(bAlpha, alphaMask);
+    __m128i takeF = _mm_or_si128(_mm_cmpeq_epi32(fAlpha, alphaMask), _mm_cmpeq_epi32(bAlpha, zero));
+    __m128i special = _mm_or_si128(_mm_or_si128(fClear, bOpaque), takeF);
+    __m128i r = f;
+    if (_mm_movemask_ps(_mm_castsi128_ps(special)) != 0xF) {
+        __m128i fLo = _mm_unpacklo_epi8(f, zero), fHi = _mm_unpackhi_epi8(f, zero);
+        __m128i bLo = _mm_unpacklo_epi8(b, zero), bHi = _mm_unpackhi_epi8(b, zero);
+        __m128i faLo = SpreadAlpha16(fLo), faHi = SpreadAlpha16(fHi);
+        __m128i baLo = SpreadAlpha16(bLo), baHi = SpreadAlpha16(bHi);
+        const __m128i one = _mm_set1_epi16(1);
+        // ra = Fa + Ba - ProductTable[Ba][Fa], kept at least 1 for the lanes that will not be used
+        __m128i raLo = _mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(faLo, baLo), Div255(_mm_mullo_epi16(faLo, baLo))), one);
+        __m128i raHi = _mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(faHi, baHi), Div255(_mm_mullo_epi16(faHi, baHi))), one);
+        __m128i general = _mm_packus_epi16(MergeGeneral2(fLo, bLo, faLo, baLo, raLo), MergeGeneral2(fHi, bHi, faHi, baHi, raHi));
+        r = Select(alphaMask, _mm_packus_epi16(raLo, raHi), general);
+    }
+    r = Select(takeF, f, r);
+    if (_mm_movemask_ps(_mm_castsi128_ps(bOpaque)) != 0)
+        r = Select(bOpaque, _mm_or_si128(Combine4(f, b, SpreadAlpha(f)), alphaMask), r);
+    return Select(fClear, b, r);
+}
+
+void MergeRowV(const TColor32* src, TColor32* dst, int32_t count) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) Store4(dst + i, Merge4(Load4(src + i), Load4(dst + i)));
+    for (; i < count; ++i) dst[i] = MergeWith<BlendPixelV>(src[i], dst[i]);
+}
+
+void MergeRowMasterV(const TColor32* src, TColor32* dst, int32_t count, uint32_t m) {
+    const __m128i master = _mm_set1_epi32(int(m & 0xFF));
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i f = Load4(src + i);
+        // Fa := ProductTable[M][Fa]; the 32-bit lanes hold the product in their low 16 bits.
+        __m128i fa = Div255(_mm_mullo_epi16(_mm_srli_epi32(f, 24), master));
+        f = _mm_or_si128(_mm_and_si128(f, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(fa, 24));
+        Store4(dst + i, Merge4(f, Load4(dst + i)));
+    }
+    for (; i < count; ++i) dst[i] = MergeMasterWith<BlendPixelV>(src[i], dst[i], m);
+}
+
 // Both rows at once: lanes 0-3 the left column, 4-7 the right column; no rounding term.
 TColor32 InterpolateWeightedV(uint32_t wx, uint32_t wy, const TColor32* row0, const TColor32* row1) {
     const __m128i zero = _mm_setzero_si128();
@@ -139,6 +216,11 @@ TColor32 InterpolateWeightedV(uint32_t wx, uint32_t wy, const TColor32* row0, co
 }
 
 #else  // no SSE2: the same formulas one pixel at a time
+
+void MergeRowV(const TColor32* src, TColor32* dst, int32_t count) { MergeKernels<BlendPixelV>::Row(src, dst, count); }
+void MergeRowMasterV(const TColor32* src, TColor32* dst, int32_t count, uint32_t m) {
+    MergeKernels<BlendPixelV>::RowMaster(src, dst, count, m);
+}
 
 void BlendRowV(const TColor32* src, TColor32* dst, int32_t count) {
     for (int32_t i = 0; i < count; ++i) dst[i] = BlendStepV(src[i], dst[i]);
@@ -176,7 +258,8 @@ TColor32 InterpolateWeightedV(uint32_t wx, uint32_t wy, const TColor32* row0, co
 
 constinit const BlendOps kVectorSse2BlendOps{
     CombineOps{BlendPixelV, BlendIntoV, BlendRowV, BlendPixelMasterV, BlendIntoMasterV, BlendRowMasterV},
-    MergeKernels<BlendPixelV>::Ops,
+    CombineOps{MergeKernels<BlendPixelV>::Pixel, MergeKernels<BlendPixelV>::Into, MergeRowV,
+               MergeKernels<BlendPixelV>::PixelMaster, MergeKernels<BlendPixelV>::IntoMaster, MergeRowMasterV},
     MixColorsV,
     MixIntoV,
     MixRowV,

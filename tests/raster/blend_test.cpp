@@ -158,6 +158,8 @@ const Kernels kKernels[] = {
     {"vector_avx2", BlendVariant::Vector, detail::VectorAvx2BlendOps, true},
 };
 
+void PrintTo(const Kernels& k, std::ostream* os) { *os << k.name; }
+
 class BlendVariants : public ::testing::TestWithParam<Kernels> {
 protected:
     void SetUp() override {
@@ -341,6 +343,38 @@ TEST_P(BlendVariants, MergeAllAlphaPairsAgainstReference) {
                     ASSERT_EQ(d, want);
                 }
             }
+        }
+    }
+    // The row form over every alpha pair at once, so vector rows meet every mix of cases.
+    for (TColor32 fc : fColours) {
+        for (TColor32 bc : bColours) {
+            std::vector<TColor32> src, dst;
+            for (uint32_t fa = 0; fa < 256; ++fa)
+                for (uint32_t ba = 0; ba < 256; ++ba) {
+                    src.push_back(fc | (fa << 24));
+                    dst.push_back(bc | (ba << 24));
+                }
+            std::vector<TColor32> out = dst;
+            Ops().Merge.Row(src.data(), out.data(), int32_t(out.size()));
+            for (size_t i = 0; i < out.size(); ++i)
+                ASSERT_EQ(out[i], Ops().Merge.Pixel(src[i], dst[i])) << std::hex << src[i] << " over " << dst[i];
+        }
+    }
+}
+
+TEST_P(BlendVariants, MergeRowAllChannelPairsOnSampledAlphas) {
+    for (uint32_t fa : kSampleAlphas) {
+        for (uint32_t ba : kSampleAlphas) {
+            std::vector<TColor32> src, dst;
+            for (uint32_t x = 0; x < 256; ++x)
+                for (uint32_t y = 0; y < 256; ++y) {
+                    src.push_back((fa << 24) | (x << 16) | (y << 8) | (x ^ 0x5A));
+                    dst.push_back((ba << 24) | (y << 16) | (x << 8) | (255 - y));
+                }
+            std::vector<TColor32> out = dst;
+            Ops().Merge.Row(src.data(), out.data(), int32_t(out.size()));
+            for (size_t i = 0; i < out.size(); ++i)
+                ASSERT_EQ(out[i], RefMerge(V(), src[i], dst[i])) << std::hex << src[i] << " over " << dst[i];
         }
     }
 }

@@ -19,7 +19,9 @@ bool IdFlagToggles() {
     uintptr_t before = 0;
     uintptr_t after = 0;
 #if defined(__x86_64__)
+    // Step over the red zone first: the compiler may keep locals below the stack pointer here.
     __asm__ volatile(
+        "subq $128, %%rsp\n\t"
         "pushfq\n\t"
         "popq %0\n\t"
         "movq %0, %1\n\t"
@@ -30,6 +32,7 @@ bool IdFlagToggles() {
         "popq %1\n\t"
         "pushq %0\n\t"
         "popfq\n\t"
+        "addq $128, %%rsp\n\t"
         : "=&r"(before), "=&r"(after)
         : "r"(uintptr_t(kIdFlag))
         : "cc");

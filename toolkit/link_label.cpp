@@ -20,7 +20,6 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QWidget(parent) {
     // Nothing of our own under the frame: the parent's pixels show through.
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_Hover, false);
     setFocusPolicy(Qt::NoFocus);
 }
 

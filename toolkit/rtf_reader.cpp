@@ -333,8 +333,10 @@ private:
         }
         switch (Destination()) {
             case TDestination::Text:
-                if (c == '\t' && !escaped) return Special(QChar('\t'));
-                if (c < 0x20 && !escaped) return;  // stray control bytes are not text
+                if (c < 0x20) {  // control bytes are not text, escaped or not; a tab is a tab
+                    if (c == '\t') Special(QChar('\t'));
+                    return;
+                }
                 AppendByte(c);
                 return;
             case TDestination::FontTable:

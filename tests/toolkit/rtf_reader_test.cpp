@@ -184,6 +184,7 @@ TEST(RtfReader, TruncatedAndOversizedInputShowWhatItCan) {
                             R"({\rtf1 ab\bin999999)", R"({\rtf1 ab\bin999999 cd)", R"({\rtf1 ab\bin-5)", R"({\rtf1 ab\fs)"})
         EXPECT_EQ(Read(rtf), "ab") << rtf;
     EXPECT_EQ(Read(R"({\rtf1 ab\'zz})"), "abzz");
+    EXPECT_EQ(Read(R"({\rtf1 a\'00\'0a\'0db\'09c})"), "ab\tc") << "escaped control bytes are not text";
     EXPECT_EQ(Read(""), "");
     // Absurd numbers are clamped, not trusted.
     QTextDocument doc;

@@ -39,6 +39,22 @@ public:
     BlendRunGuard& operator=(const BlendRunGuard&) = delete;
 };
 
+// Applies a row operation with a constant source: the row kernels are the fast paths, and a small
+// span of the value stands in for the source row.
+constexpr int32_t ValueSpan = 64;
+
+template <typename RowOp>
+void ApplyToSpan(TColor32 value, TColor32* dst, int32_t count, RowOp rowOp) {
+    alignas(16) TColor32 src[ValueSpan];
+    std::fill_n(src, std::min(count, ValueSpan), value);
+    while (count > 0) {
+        const int32_t n = std::min(count, ValueSpan);
+        rowOp(src, dst, n);
+        dst += n;
+        count -= n;
+    }
+}
+
 }  // namespace
 
 // --- pixel access -------------------------------------------------------------------------------
@@ -62,9 +78,7 @@ void TBitmap32::BlendPixelAt(int32_t x, int32_t y, TColor32 value) {
 void TBitmap32::BlendHorzRun(int32_t x1, int32_t y, int32_t x2, TColor32 value) {
     if (FMeasureOnly || x2 < x1) return;
     BlendRunGuard run;
-    const TIntoOp into = CombineModeDispatch(FCombineMode).Into;
-    TColor32* p = PixelAddress(x1, y);
-    for (int32_t n = x2 - x1; n >= 0; --n) into(value, *p++);
+    ApplyToSpan(value, PixelAddress(x1, y), x2 - x1 + 1, CombineModeDispatch(FCombineMode).Row);
 }
 
 void TBitmap32::BlendVertRun(int32_t x, int32_t y1, int32_t y2, TColor32 value) {
@@ -248,18 +262,15 @@ void TBitmap32::BlendBlock(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColo
     // was already changed.
     try {
         BlendRunGuard run;
+        const int32_t count = x2 - x1;
         if (FCombineMode == TCombineMode::cmMerge) {
-            const TIntoOp merge = CombineModeDispatch(TCombineMode::cmMerge).Into;
-            for (int32_t y = y1; y < y2; ++y) {
-                TColor32* p = PixelAddress(x1, y);
-                for (int32_t x = x1; x < x2; ++x) merge(value, *p++);
-            }
+            const TRowOp merge = CombineModeDispatch(TCombineMode::cmMerge).Row;
+            for (int32_t y = y1; y < y2; ++y) ApplyToSpan(value, PixelAddress(x1, y), count, merge);
         } else {
-            const TMixIntoOp mix = ActiveBlendOps().MixInto;
-            for (int32_t y = y1; y < y2; ++y) {
-                TColor32* p = PixelAddress(x1, y);
-                for (int32_t x = x1; x < x2; ++x) mix(value, *p++, alpha);
-            }
+            // Mixing with the value's own alpha as weight is the blend of a translucent value.
+            const TMixRowOp mix = ActiveBlendOps().MixRow;
+            const auto mixRow = [mix, alpha](const TColor32* src, TColor32* dst, int32_t n) { mix(src, dst, n, alpha); };
+            for (int32_t y = y1; y < y2; ++y) ApplyToSpan(value, PixelAddress(x1, y), count, mixRow);
         }
     } catch (...) {
         NotifyAreaChanged(area, AreaInfoRectangle);

@@ -554,25 +554,30 @@ TEST_P(Primitives, BlendBlockSkipsTransparentAndStoresOpaqueValues) {
     }
 }
 
-TEST_P(Primitives, TranslucentBlocksBlendOrMergeEveryPixelOnce) {
+TEST_P(Primitives, TranslucentBlocksAndLongLinesBlendOrMergeEachPixelOnce) {
     const TColor32 backs[] = {Back, Glass, 0x80204060u, 0x01FFFFFFu};
     const TColor32 fores[] = {HalfRed, 0x01FFFFFFu, 0x7F00FF00u, 0xFE0000FFu};
     for (TCombineMode mode : {TCombineMode::cmBlend, TCombineMode::cmMerge}) {
         for (TColor32 back : backs) {
             for (TColor32 fore : fores) {
-                Canvas c(9, 6, back);
+                // Wide enough for long rows to be worked in pieces.
+                Canvas c(140, 6, back);
                 c.bmp.SetCombineMode(mode);
                 c.areas.clear();
-                c.bmp.BlendBlock(1, 2, 8, 5, fore);
+                c.bmp.BlendBlock(1, 2, 138, 5, fore);
+                c.bmp.BlendHorzLine(0, 0, 130, fore);
                 TColor32 expected = back;
                 if (mode == TCombineMode::cmMerge) MergeInto(fore, expected);
                 else BlendInto(fore, expected);
                 for (int y = 0; y < 6; ++y)
-                    for (int x = 0; x < 9; ++x)
-                        ASSERT_EQ(c.bmp.PixelAt(x, y), x >= 1 && x < 8 && y >= 2 && y < 5 ? expected : back)
+                    for (int x = 0; x < 140; ++x) {
+                        const bool block = x >= 1 && x < 138 && y >= 2 && y < 5;
+                        const bool line = y == 0 && x <= 130;
+                        ASSERT_EQ(c.bmp.PixelAt(x, y), block || line ? expected : back)
                             << std::hex << fore << " over " << back << " at " << std::dec << x << "," << y;
-                ASSERT_EQ(c.areas.size(), 1u);
-                EXPECT_EQ(c.areas[0], (TRect{1, 2, 8, 5}));
+                    }
+                ASSERT_EQ(c.areas.size(), 2u);
+                EXPECT_EQ(c.areas[0], (TRect{1, 2, 138, 5}));
             }
         }
     }

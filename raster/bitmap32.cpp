@@ -1,6 +1,6 @@
 #include "raster/bitmap32.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +16,35 @@ namespace {
 
 constexpr size_t StorageAlignment = 64;
 
-// Stores color into count pixels; dst is 16-byte aligned when it is a row start of a bitmap.
+// Stores color into count pixels, 32 bytes per store where the processor has AVX2.
+__attribute__((target("avx2"))) void FillLongwordAvx2(TColor32* dst, size_t count, TColor32 color) {
+    size_t i = 0;
+    while (i < count && (reinterpret_cast<uintptr_t>(dst + i) & 31) != 0) dst[i++] = color;
+    const __m256i v = _mm256_set1_epi32(static_cast<int>(color));
+    for (; i + 32 <= count; i += 32) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(dst + i), v);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(dst + i + 8), v);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(dst + i + 16), v);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(dst + i + 24), v);
+    }
+    for (; i + 8 <= count; i += 8) _mm256_store_si256(reinterpret_cast<__m256i*>(dst + i), v);
+    for (; i < count; ++i) dst[i] = color;
+}
+
+bool HasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+// Stores color into count pixels with aligned 16-byte stores after a scalar head.
 void FillLongword(TColor32* dst, size_t count, TColor32 color) {
+    if (HasAvx2()) {
+        FillLongwordAvx2(dst, count, color);
+        return;
+    }
     size_t i = 0;
     while (i < count && (reinterpret_cast<uintptr_t>(dst + i) & 15) != 0) dst[i++] = color;
     const __m128i v = _mm_set1_epi32(static_cast<int>(color));

@@ -283,6 +283,30 @@ TEST(BoxShrinkTest, VectorAndPortableAveragesAgreeOnEveryWidthUpTo257) {
     EXPECT_EQ(AverageBoxVector(white.data(), 257, 2, 257), AverageBoxPortable(white.data(), 257, 2, 257));
 }
 
+TEST(BoxShrinkTest, BothVariantsDrawTheSamePixels) {
+    std::mt19937 rng(31);
+    SCOPED_TRACE("seed 31");
+    const std::pair<int, int> sizes[] = {{1600, 1200}, {37, 5}, {300, 2}, {11, 11}, {600, 7}};
+    for (auto [w, h] : sizes) {
+        TBitmap32 src;
+        FillRandom(src, w, h, rng);
+        src.SetResamplerClassName("TDraftResampler");
+        for (TRect target : {TRect{0, 0, 788, 591}, TRect{0, 0, 7, 3}, TRect{2, 1, 3, 2}, TRect{-5, -4, 9, 5}}) {
+            if (target.Width() > w || target.Height() > h) continue;
+            std::vector<TColor32> results[2];
+            for (BlendVariant variant : {BlendVariant::Vector, BlendVariant::Portable}) {
+                BlendVariantScope scope(variant);
+                TBitmap32 dst;
+                dst.SetDimensions(std::max(target.Right, 1), std::max(target.Bottom, 1));
+                dst.FillAll(0);
+                src.DrawOnto(dst, target);
+                results[int(variant)] = Pixels(dst);
+            }
+            ASSERT_EQ(results[0], results[1]) << w << "x" << h << " -> " << target.Width() << "x" << target.Height();
+        }
+    }
+}
+
 TEST(BilinearStretchTest, GoldenRampInBothVariants) {
     // Columns of a 2 x 2 source stretched to 4 take the left pixel with weights 256, 192, 64, 0.
     TBitmap32 src, dst;

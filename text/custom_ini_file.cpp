@@ -14,30 +14,28 @@ int HexDigit(char c) {
 }  // namespace
 
 std::optional<int32_t> ParseInteger(std::string_view text) {
-    std::string rewritten;
-    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        rewritten = "$";
-        rewritten += text.substr(2);
-        text = rewritten;
-    }
-    if (text.empty()) return std::nullopt;
-
     size_t i = 0;
     const size_t n = text.size();
-    while (i < n && text[i] == ' ') ++i;
     bool negative = false;
-    if (i < n && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-
     bool hex = false;
-    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    if (n >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // "0x" in front of three or more characters reads as "$": hexadecimal digits from the third on.
         hex = true;
-        i += 1;
-    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
+        i = 2;
+    } else {
+        if (n == 0) return std::nullopt;
+        while (i < n && text[i] == ' ') ++i;
+        if (i < n && (text[i] == '-' || text[i] == '+')) {
+            negative = text[i] == '-';
+            ++i;
+        }
+        if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+            hex = true;
+            i += 1;
+        } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+            hex = true;
+            i += 2;
+        }
     }
     if (i >= n) return std::nullopt;  // no digit at all
 

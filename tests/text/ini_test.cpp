@@ -91,7 +91,7 @@ TEST(ParseInteger, AcceptedForms) {
         {"-$10", -16}, {"-0x10", -16}, {"+x10", 16}, {"0017", 17}, {"  42", 42},
         {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"+0", 0}, {"-0", 0},
         {"$FFFFFFFF", -1}, {"0xFFFFFFFF", -1}, {"$80000000", INT32_MIN}, {"-$FFFFFFFF", 1},
-        {"2147483640", 2147483640},
+        {"2147483640", 2147483640}, {"0x0", 0}, {"0X00ff", 255},
     };
     for (const auto& [text, value] : rows) {
         auto parsed = ParseInteger(text);
@@ -104,7 +104,8 @@ TEST(ParseInteger, RejectedForms) {
     const char* rows[] = {"",     "12 ",  "2147483648", "-2147483649", "-",    "+",        "$",
                           "0x",   "x",    "-$",         "1a",          "a1",   " ",        "\t1",
                           "- 1",  "1-",   "$100000000", "0x100000000", "1.0",  "21474836470",
-                          "$-1",  "0xx1", "++1",        "1e3",         "$G"};
+                          "$-1",  "0xx1", "++1",        "1e3",         "$G",   "0x-5",     "0x 5",
+                          "0x$5", " 0x"};
     for (const char* text : rows) EXPECT_FALSE(ParseInteger(text).has_value()) << '"' << text << '"';
 }
 

@@ -152,7 +152,9 @@ public:
     }
 
     void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        auto m = times_.find(measured), b = times_.find(baseline);
+        // Names as Google Benchmark spells them for the configuration above.
+        const std::string suffix = "/iterations:10/repeats:25/process_time/real_time";
+        auto m = times_.find(measured + suffix), b = times_.find(baseline + suffix);
         if (m == times_.end() || b == times_.end()) return;
         std::printf("%-42s wall %5.2f x (%7.1f us vs %7.1f us)   process CPU %5.2f x (%7.1f us vs %7.1f us)\n", what,
                     m->second.first / b->second.first, m->second.first, b->second.first,
@@ -172,13 +174,13 @@ int main(int argc, char** argv) {
     velmora::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("BlendRow vector / pixman OVER", "BM_BlendRow/vector:1/iterations:10/repeats:25/process_time/real_time", "BM_PixmanOver/iterations:10/repeats:25/process_time/real_time");
-    reporter.PrintRatio("BlendRow portable / pixman OVER", "BM_BlendRow/vector:0/iterations:10/repeats:25/process_time/real_time", "BM_PixmanOver/iterations:10/repeats:25/process_time/real_time");
-    reporter.PrintRatio("MergeRow vector / QPainter drawImage", "BM_MergeRow/vector:1/iterations:10/repeats:25/process_time/real_time", "BM_QPainterDrawImage/iterations:10/repeats:25/process_time/real_time");
-    reporter.PrintRatio("MergeRow portable / QPainter drawImage", "BM_MergeRow/vector:0/iterations:10/repeats:25/process_time/real_time", "BM_QPainterDrawImage/iterations:10/repeats:25/process_time/real_time");
-    reporter.PrintRatio("MixRow vector / portable", "BM_MixRow/vector:1/iterations:10/repeats:25/process_time/real_time", "BM_MixRow/vector:0/iterations:10/repeats:25/process_time/real_time");
-    reporter.PrintRatio("BlendRowMaster vector / portable", "BM_BlendRowMaster/vector:1/iterations:10/repeats:25/process_time/real_time",
-                        "BM_BlendRowMaster/vector:0/iterations:10/repeats:25/process_time/real_time");
+    reporter.PrintRatio("BlendRow vector / pixman OVER", "BM_BlendRow/vector:1", "BM_PixmanOver");
+    reporter.PrintRatio("BlendRow portable / pixman OVER", "BM_BlendRow/vector:0", "BM_PixmanOver");
+    reporter.PrintRatio("MergeRow vector / QPainter drawImage", "BM_MergeRow/vector:1", "BM_QPainterDrawImage");
+    reporter.PrintRatio("MergeRow portable / QPainter drawImage", "BM_MergeRow/vector:0", "BM_QPainterDrawImage");
+    reporter.PrintRatio("MixRow vector / portable", "BM_MixRow/vector:1", "BM_MixRow/vector:0");
+    reporter.PrintRatio("BlendRowMaster vector / portable", "BM_BlendRowMaster/vector:1",
+                        "BM_BlendRowMaster/vector:0");
     benchmark::Shutdown();
     return 0;
 }

@@ -99,6 +99,10 @@ std::string ReadWholeFile(const std::string& path) {
 void ReplaceWholeFile(const std::string& path, std::string_view bytes) {
     if (path.empty()) throw EFileCreateError(path, ENOENT);
     const std::string target = ResolveTarget(path);
+    // Renaming would get round a file's own write protection; a file that may not be written stays.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+        throw EFileCreateError(path, errno);
+    }
 
     static unsigned serial = 0;
     std::string temp;

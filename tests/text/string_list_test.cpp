@@ -159,9 +159,9 @@ TEST_F(SaveFailure, TargetIsADirectory) {
     EXPECT_EQ(dir_.EntryCount(), 2);
 }
 
-// The message SaveFile raises when run by a user who may not write into the directory. Root may
-// write anywhere, so as root the save runs in a child process that has given up its rights.
-std::string SaveAsNonWriter(TMemIniFile& ini, const std::string& dir) {
+// The message SaveFile raises when run by a user without root's rights. Root may write anywhere, so
+// as root the save runs in a child process that has given them up.
+std::string SaveAsNonWriter(TMemIniFile& ini) {
     auto attempt = [&ini]() -> std::string {
         try {
             ini.SaveFile();
@@ -170,7 +170,7 @@ std::string SaveAsNonWriter(TMemIniFile& ini, const std::string& dir) {
         }
         return "saved";
     };
-    if (::access(dir.c_str(), W_OK) != 0) return attempt();
+    if (::geteuid() != 0) return attempt();
     int fds[2];
     if (::pipe(fds) != 0) return "no pipe";
     pid_t child = ::fork();
@@ -196,9 +196,14 @@ TEST_F(SaveFailure, ReadOnlyDirectory) {
     namespace fs = std::filesystem;
     fs::permissions(dir_.Dir(), fs::perms(0555));
     fs::permissions(dir_.File("1_1.ini"), fs::perms(0644));
-    std::string message = SaveAsNonWriter(*ini_, dir_.Dir());
-    fs::permissions(dir_.Dir(), fs::perms::owner_all);
+    std::string message = SaveAsNonWriter(*ini_);
     EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". Permission denied");
+    ExpectOldFileAlone();
+    // A write-protected file in a directory open to everyone stays too.
+    fs::permissions(dir_.Dir(), fs::perms::all);
+    fs::permissions(dir_.File("1_1.ini"), fs::perms(0444));
+    EXPECT_EQ(SaveAsNonWriter(*ini_), message);
+    fs::permissions(dir_.Dir(), fs::perms::owner_all);
     ExpectOldFileAlone();
 }
 

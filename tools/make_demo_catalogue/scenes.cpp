@@ -23,11 +23,11 @@ const QColor kPostGrey(150, 152, 158);
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-void SetFont(QPainter& p, int pixelSize, bool bold) {
+QFont Font(int pixelSize, bool bold) {
     QFont font("DejaVu Sans");
     font.setPixelSize(pixelSize);
     font.setBold(bold);
-    p.setFont(font);
+    return font;
 }
 
 // Where a sign of a scene stands: on a post whose foot is at Base, the sign fitting a Size box.
@@ -230,11 +230,9 @@ QRect PostSign(QPainter& p, std::string_view name, const PostSlot& slot, bool to
 
 void PaintBoard(QPainter& p, const ItemInfo& item, std::vector<PlacedSign>& placed) {
     const int w = item.Width, h = item.Height;
-    p.fillRect(QRect(0, 0, w, h), QColor(244, 244, 238));
+    p.fillRect(QRect(0, 0, w, h), QColor(206, 211, 218));
     p.fillRect(QRect(0, 0, w, 56), QColor(80, 99, 139));
-    SetFont(p, 24, true);
-    p.setPen(Qt::white);
-    p.drawText(QRect(20, 0, w - 40, 56), Qt::AlignVCenter | Qt::AlignLeft, Utf8(item.Title));
+    PaintText(p, QRect(20, 0, w - 40, 56), Utf8(item.Title), Font(24, true), Qt::white, Qt::AlignVCenter | Qt::AlignLeft);
 
     // A group is a sign with the plates that follow it; a plate on its own is a group too.
     std::vector<std::vector<std::string_view>> groups;
@@ -273,9 +271,7 @@ void PaintBoard(QPainter& p, const ItemInfo& item, std::vector<PlacedSign>& plac
         }
         QString label;
         for (std::string_view name : group) label += (label.isEmpty() ? "" : " + ") + Utf8(name);
-        SetFont(p, 17, true);
-        p.setPen(QColor(40, 40, 40));
-        p.drawText(QRect(cell.left(), cell.bottom() - 32, cell.width(), 26), Qt::AlignCenter, label);
+        PaintText(p, QRect(cell.left(), cell.bottom() - 32, cell.width(), 26), label, Font(17, true), QColor(40, 40, 40));
     }
 }
 

@@ -47,9 +47,7 @@ QFont FittingFont(const QString& text, int size, bool bold, int width) {
 
 void DrawText(QPainter& p, const QRect& box, const QString& text, const QFont& font, const QColor& color,
               int flags = Qt::AlignCenter) {
-    p.setFont(font);
-    p.setPen(color);
-    p.drawText(box, flags, text);
+    PaintText(p, box, text, font, color, flags);
 }
 
 QString SignRange(int chapter) {
@@ -181,8 +179,8 @@ QImage PaintIndex() {
         const QString title = Utf8(ChapterTitle(chapter));
         DrawText(p, QRect(band.left() + 62, band.top(), 40, band.height()), QString::number(chapter) + ".",
                  Font(20, true), kDark, Qt::AlignLeft | Qt::AlignVCenter);
-        DrawText(p, QRect(band.left() + 100, band.top(), 260, band.height()), title,
-                 FittingFont(title, 18, true, 255), kInk, Qt::AlignLeft | Qt::AlignVCenter);
+        DrawText(p, QRect(band.left() + 108, band.top(), 252, band.height()), title,
+                 FittingFont(title, 18, true, 248), kInk, Qt::AlignLeft | Qt::AlignVCenter);
         DrawText(p, QRect(band.right() - 100, band.top(), 92, band.height()), SignRange(chapter).mid(6),
                  Font(12, false, true), kInk, Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -1,6 +1,8 @@
 #include "tools/make_demo_catalogue/signs.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QStringList>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -46,10 +48,7 @@ void Text(QPainter& p, const QRectF& box, const QString& text, double size, cons
     QFont font("DejaVu Sans");
     font.setPixelSize(std::max(1, static_cast<int>(size)));
     font.setBold(bold);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    p.setFont(font);
-    p.setPen(color);
-    p.drawText(box, Qt::AlignCenter, text);
+    PaintText(p, box, text, font, color);
 }
 
 // Strokes path and puts a head of length head on its end, pointing the way the path leaves.
@@ -123,23 +122,35 @@ void CarRear(QPainter& p, double cx, double bottom, double w, const QColor& colo
                 QPointF(cx + 0.23 * w, bottom - 0.92 * h), QPointF(cx + 0.3 * w, bottom - 0.64 * h)}, glass);
 }
 
+// A deer leaping to the right, about s wide, its body centred on c.
 void Deer(QPainter& p, QPointF c, double s, const QColor& color) {
+    p.save();
+    p.translate(c);
+    p.scale(s, s);
+    p.rotate(-12);
     p.setPen(Qt::NoPen);
     p.setBrush(color);
-    QPainterPath body;
-    body.addEllipse(QPointF(c.x() - 0.05 * s, c.y()), 0.32 * s, 0.14 * s);
-    p.drawPath(body);
-    p.setPen(Stroke(color, 0.07 * s));
-    // Leaping: forelegs reach forward, hind legs push back.
-    p.drawPolyline(QPolygonF({QPointF(c.x() + 0.15 * s, c.y() + 0.05 * s), QPointF(c.x() + 0.32 * s, c.y() + 0.18 * s), QPointF(c.x() + 0.42 * s, c.y() + 0.14 * s)}));
-    p.drawPolyline(QPolygonF({QPointF(c.x() - 0.25 * s, c.y() + 0.05 * s), QPointF(c.x() - 0.38 * s, c.y() + 0.22 * s), QPointF(c.x() - 0.48 * s, c.y() + 0.3 * s)}));
-    p.drawPolyline(QPolygonF({QPointF(c.x() - 0.2 * s, c.y() + 0.06 * s), QPointF(c.x() - 0.28 * s, c.y() + 0.28 * s)}));
-    p.drawLine(QPointF(c.x() + 0.18 * s, c.y() - 0.05 * s), QPointF(c.x() + 0.3 * s, c.y() - 0.28 * s));
-    Disc(p, QPointF(c.x() + 0.34 * s, c.y() - 0.3 * s), 0.07 * s, color);
-    p.setPen(Stroke(color, 0.035 * s));
-    p.drawPolyline(QPolygonF({QPointF(c.x() + 0.3 * s, c.y() - 0.35 * s), QPointF(c.x() + 0.22 * s, c.y() - 0.52 * s), QPointF(c.x() + 0.14 * s, c.y() - 0.56 * s)}));
-    p.drawLine(QPointF(c.x() + 0.25 * s, c.y() - 0.45 * s), QPointF(c.x() + 0.32 * s, c.y() - 0.55 * s));
-    p.drawPolyline(QPolygonF({QPointF(c.x() + 0.36 * s, c.y() - 0.36 * s), QPointF(c.x() + 0.38 * s, c.y() - 0.55 * s)}));
+    p.drawEllipse(QPointF(0, 0), 0.27, 0.11);
+    QPainterPath neck(QPointF(0.12, -0.08));
+    neck.lineTo(0.3, -0.3);
+    neck.lineTo(0.36, -0.22);
+    neck.lineTo(0.26, -0.02);
+    neck.closeSubpath();
+    p.drawPath(neck);
+    p.drawEllipse(QPointF(0.38, -0.27), 0.09, 0.05);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Stroke(color, 0.05));
+    // Forelegs folded under the chest, hind legs stretched back from the push-off.
+    p.drawPolyline(QPolygonF({QPointF(0.18, 0.05), QPointF(0.34, 0.12), QPointF(0.3, 0.24)}));
+    p.drawPolyline(QPolygonF({QPointF(0.14, 0.07), QPointF(0.26, 0.17), QPointF(0.2, 0.27)}));
+    p.drawPolyline(QPolygonF({QPointF(-0.2, 0.05), QPointF(-0.34, 0.14), QPointF(-0.52, 0.16)}));
+    p.drawPolyline(QPolygonF({QPointF(-0.16, 0.07), QPointF(-0.3, 0.2), QPointF(-0.46, 0.26)}));
+    p.drawLine(QPointF(-0.26, -0.04), QPointF(-0.34, -0.1));
+    p.setPen(Stroke(color, 0.03));
+    p.drawPolyline(QPolygonF({QPointF(0.33, -0.3), QPointF(0.26, -0.44), QPointF(0.2, -0.5)}));
+    p.drawLine(QPointF(0.28, -0.4), QPointF(0.34, -0.5));
+    p.drawLine(QPointF(0.23, -0.46), QPointF(0.22, -0.56));
+    p.restore();
 }
 
 void Locomotive(QPainter& p, QPointF c, double s, const QColor& color) {
@@ -266,7 +277,7 @@ void WarningPictogram(QPainter& p, std::string_view name) {
         Walker(p, QPointF(42, 79), 40, k);
         Walker(p, QPointF(60, 79), 30, k);
     } else if (name == "A-18b") {
-        Deer(p, QPointF(50, 60), 40, k);
+        Deer(p, QPointF(50, 62), 46, k);
     } else if (name == "A-30") {
         p.setPen(Qt::NoPen);
         p.setBrush(k);
@@ -385,13 +396,13 @@ void PaintWarning(QPainter& p, std::string_view name, bool inverted) {
         p.setPen(Stroke(kRed, 7));
         p.setBrush(kRed);
         p.drawPolygon(QPolygonF({QPointF(50, 4), QPointF(96.5, 84.5), QPointF(3.5, 84.5)}));
-        Polygon(p, {QPointF(50, 18), QPointF(85, 78.5), QPointF(15, 78.5)}, kYellow);
+        Polygon(p, {QPointF(50, 15.5), QPointF(87, 79.5), QPointF(13, 79.5)}, kYellow);
         WarningPictogram(p, name);
     } else {
         p.setPen(Stroke(kRed, 7));
         p.setBrush(kRed);
         p.drawPolygon(QPolygonF({QPointF(3.5, 3.5), QPointF(96.5, 3.5), QPointF(50, 84)}));
-        Polygon(p, {QPointF(15, 9.5), QPointF(85, 9.5), QPointF(50, 70)}, kWhite);
+        Polygon(p, {QPointF(13, 8.5), QPointF(87, 8.5), QPointF(50, 72.5)}, kWhite);
     }
 }
 
@@ -528,8 +539,7 @@ void PaintMarking(QPainter& p, std::string_view name, double h) {
             Polygon(p, {QPointF(x, h / 2 - 8), QPointF(x + 9, h / 2 - 8), QPointF(x + 4.5, h / 2 + 8)}, kWhite);
         }
     } else if (name == "P-14") {
-        p.drawRect(QRectF(0, h / 2 - 5, 100, 10));
-        p.drawRect(QRectF(48, h / 2 + 5, 4, h / 2 - 5));
+        p.drawRect(QRectF(0, h / 2 - 6, 100, 12));
     }
 }
 
@@ -583,7 +593,7 @@ void PaintPlate(QPainter& p, std::string_view name, double h) {
         p.setBrush(Qt::NoBrush);
         Arrow(p, Line(QPointF(18, h / 2), QPointF(18, 12)), 3, 6, kBlack);
         Arrow(p, Line(QPointF(18, h / 2), QPointF(18, h - 12)), 3, 6, kBlack);
-        Text(p, QRectF(26, 2, 72, h - 4), "1200 m", 20, kBlack);
+        Text(p, QRectF(28, 2, 68, h - 4), "1200 m", 16, kBlack);
     } else if (name == "T-6a") {
         p.setBrush(Qt::NoBrush);
         p.setPen(Stroke(kBlack, 3, Qt::FlatCap));
@@ -599,6 +609,28 @@ void PaintPlate(QPainter& p, std::string_view name, double h) {
 }
 
 }  // namespace
+
+void PaintText(QPainter& painter, const QRectF& box, const QString& text, QFont font, const QColor& color,
+               int alignment) {
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(font);
+    const QStringList lines = text.split('\n');
+    const double height = metrics.height() * lines.size();
+    double top = box.top();
+    if (alignment & Qt::AlignBottom) top = box.bottom() - height;
+    else if (alignment & Qt::AlignVCenter) top = box.center().y() - height / 2;
+    double baseline = top + metrics.ascent();
+    for (const QString& line : lines) {
+        const double width = metrics.horizontalAdvance(line);
+        double left = box.left();
+        if (alignment & Qt::AlignRight) left = box.right() - width;
+        else if (alignment & Qt::AlignHCenter) left = box.center().x() - width / 2;
+        QPainterPath path;
+        path.addText(left, baseline, font, line);
+        painter.fillPath(path, color);
+        baseline += metrics.height();
+    }
+}
 
 double SignAspect(std::string_view name) {
     const SignInfo* sign = FindSign(name);
@@ -683,7 +715,7 @@ void PaintSign(QPainter& painter, std::string_view name, const QRectF& rect) {
     }
     case SignShape::Mandatory:
         Disc(painter, QPointF(50, 50), 50, kWhite);
-        Disc(painter, QPointF(50, 50), 48, kBlue);
+        Disc(painter, QPointF(50, 50), 49, kBlue);
         MandatoryPictogram(painter, name);
         break;
     case SignShape::Information:

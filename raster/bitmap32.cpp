@@ -170,10 +170,8 @@ void TBitmap32::FillAll(TColor32 color) {
     if (!FMeasureOnly) {
         if (FIsClipped) {
             // The plain rectangle fill, which reports its own area.
-            const TRect& r = FClipBounds;
-            for (int32_t y = r.Top; y < r.Bottom; ++y)
-                FillLongword(FBits + size_t(y) * FWidth + r.Left, size_t(r.Right - r.Left), color);
-            NotifyAreaChanged(r, AreaInfoRectangle);
+            const TRect r = FClipBounds;
+            FillBlock(r.Left, r.Top, r.Right, r.Bottom, color);
         } else {
             FillLongword(FBits, size_t(FWidth) * size_t(FHeight), color);
         }

@@ -202,9 +202,8 @@ public:
     using TCustomImage32::TCustomImage32;
 };
 
-// Inverts every other pixel of the outline of rect (right and bottom exclusive), starting with the
-// top-left corner, within dest's clip bounds: the dotted focus frame. Drawing it twice restores
-// the pixels.
+// The dotted focus frame: inverts the colour of the outline pixels of rect (right and bottom
+// exclusive) whose x + y is even, within dest's clip bounds. Drawing it twice restores the pixels.
 void DrawFocusRect(TBitmap32& dest, const TRect& rect);
 
 }  // namespace velmora

@@ -1,0 +1,208 @@
+#include "display/custom_paint_box32.h"
+
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "raster/notifiable_persistent.h"
+#include "toolkit/screen_cursor.h"
+
+namespace velmora {
+
+bool MouseButtonOf(Qt::MouseButton button, TMouseButton& result) {
+    switch (button) {
+        case Qt::LeftButton: result = TMouseButton::mbLeft; return true;
+        case Qt::RightButton: result = TMouseButton::mbRight; return true;
+        case Qt::MiddleButton: result = TMouseButton::mbMiddle; return true;
+        default: return false;
+    }
+}
+
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    TShiftState s = 0;
+    if (modifiers & Qt::ShiftModifier) s |= ssShift;
+    if (modifiers & Qt::AltModifier) s |= ssAlt;
+    if (modifiers & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+TCustomPaintBox32::TCustomPaintBox32(QWidget* parent) : QWidget(parent), FBuffer(std::make_unique<TBitmap32>()) {
+    // Every paint covers the whole viewport from the buffer: nothing may be erased underneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    resize(192, 192);
+}
+
+TCustomPaintBox32::~TCustomPaintBox32() {
+    // The wrapper points into the buffer's memory: drop it first, then the buffer.
+    FBufferImage = QImage();
+    FBuffer.reset();
+}
+
+void TCustomPaintBox32::SetColor(TColor value) {
+    if (value == FColor) return;
+    FColor = value;
+    Invalidate();
+}
+
+void TCustomPaintBox32::SetCursor(TCursor value) {
+    if (value == FCursor) return;
+    FCursor = value;
+    setCursor(CursorShapeOf(value));
+}
+
+TRect TCustomPaintBox32::ViewportRect() const { return TRect{0, 0, width(), height()}; }
+
+void TCustomPaintBox32::FitBuffer() {
+    const TRect r = ViewportRect();
+    const int32_t w = std::max(0, r.Right - r.Left);
+    const int32_t h = std::max(0, r.Bottom - r.Top);
+    // Grow with slack, keep while within the slack, shrink to fit beyond it.
+    auto fit = [this](int32_t want, int32_t have) {
+        int32_t n = have;
+        if (have < want)
+            n = want + FBufferOversize;
+        else if (want < have - FBufferOversize)
+            n = want;
+        return std::max(n, 1);
+    };
+    const int32_t newW = fit(w, FBuffer->Width());
+    const int32_t newH = fit(h, FBuffer->Height());
+    if (newW == FBuffer->Width() && newH == FBuffer->Height()) return;
+    {
+        TLockGuard lock(*FBuffer);
+        FBuffer->SetDimensions(newW, newH);
+    }
+    Invalidate();
+}
+
+void TCustomPaintBox32::Invalidate() {
+    FBufferValid = false;
+    update();
+}
+
+void TCustomPaintBox32::Resize() {
+    FitBuffer();
+    FBufferValid = false;
+    if (OnResize) OnResize(this);
+}
+
+void TCustomPaintBox32::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    setGeometry(left, top, std::max(0, width), std::max(0, height));
+    FBufferValid = false;
+}
+
+void TCustomPaintBox32::Loaded() { FBufferValid = false; }
+
+void TCustomPaintBox32::RenderBuffer() { FBufferValid = true; }
+
+void TCustomPaintBox32::PaintOverlay() {
+    if (OnGDIOverlay) OnGDIOverlay(this);
+}
+
+void TCustomPaintBox32::PointerEntered() {
+    FPointerInside = true;
+    if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TCustomPaintBox32::PointerLeft() {
+    FPointerInside = false;
+    if (OnMouseLeave) OnMouseLeave(this);
+}
+
+const QImage& TCustomPaintBox32::BufferImage() {
+    const TColor32* bits = FBuffer->PixelData();
+    if (bits != FWrappedBits || FBuffer->Width() != FWrappedWidth || FBuffer->Height() != FWrappedHeight) {
+        FWrappedBits = bits;
+        FWrappedWidth = FBuffer->Width();
+        FWrappedHeight = FBuffer->Height();
+        // RGB32 ignores the alpha byte, as the window system's block transfer does, and lets Qt
+        // copy rows straight into an opaque backing store.
+        if (bits && FWrappedWidth > 0 && FWrappedHeight > 0)
+            FBufferImage = QImage(reinterpret_cast<const uchar*>(bits), FWrappedWidth, FWrappedHeight,
+                                  4 * FWrappedWidth, QImage::Format_RGB32);
+        else
+            FBufferImage = QImage();
+    }
+    return FBufferImage;
+}
+
+void TCustomPaintBox32::Paint() {
+    if (!FBufferValid) RenderBuffer();
+    {
+        TLockGuard lock(*FBuffer);
+        const TRect r = ViewportRect();
+        const QImage& image = BufferImage();
+        if (FCanvas && !image.isNull() && !r.IsEmpty()) {
+            FCanvas->save();
+            FCanvas->setCompositionMode(QPainter::CompositionMode_Source);
+            FCanvas->drawImage(QPoint(r.Left, r.Top), image, QRect(r.Left, r.Top, r.Width(), r.Height()));
+            FCanvas->restore();
+        }
+        ++FTransferCount;
+    }
+    PaintOverlay();
+}
+
+void TCustomPaintBox32::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    struct TCanvasScope {
+        QPainter*& slot;
+        ~TCanvasScope() { slot = nullptr; }
+    } scope{FCanvas};
+    FCanvas = &painter;
+    Paint();
+}
+
+void TCustomPaintBox32::resizeEvent(QResizeEvent*) { Resize(); }
+
+void TCustomPaintBox32::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    PointerEntered();
+}
+
+void TCustomPaintBox32::leaveEvent(QEvent* event) {
+    PointerLeft();
+    QWidget::leaveEvent(event);
+}
+
+void TCustomPaintBox32::MouseDown(TMouseButton, TShiftState, int32_t, int32_t) {
+    if ((FBoxOptions & boFocusOnClick) && isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
+}
+
+void TCustomPaintBox32::MouseMove(TShiftState, int32_t, int32_t) {}
+
+void TCustomPaintBox32::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}
+
+void TCustomPaintBox32::mousePressEvent(QMouseEvent* event) {
+    TMouseButton button;
+    if (!MouseButtonOf(event->button(), button)) return;
+    const QPoint p = event->position().toPoint();
+    MouseDown(button, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+void TCustomPaintBox32::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click is still a press, marked as such.
+    TMouseButton button;
+    if (!MouseButtonOf(event->button(), button)) return;
+    const QPoint p = event->position().toPoint();
+    MouseDown(button, ShiftStateOf(event->modifiers(), event->buttons()) | ssDouble, p.x(), p.y());
+}
+
+void TCustomPaintBox32::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    MouseMove(ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+void TCustomPaintBox32::mouseReleaseEvent(QMouseEvent* event) {
+    TMouseButton button;
+    if (!MouseButtonOf(event->button(), button)) return;
+    const QPoint p = event->position().toPoint();
+    MouseUp(button, ShiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+}  // namespace velmora

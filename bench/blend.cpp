@@ -126,7 +126,7 @@ void BM_QPainterDrawImage(benchmark::State& state) {
 // The machine is shared: each figure is the fastest of many short repetitions, the least disturbed.
 void Configure(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime();
-    b->Iterations(10)->Repetitions(25)->ReportAggregatesOnly(true);
+    b->Iterations(1)->Repetitions(60)->ReportAggregatesOnly(true);
     b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 }
 
@@ -153,7 +153,7 @@ public:
 
     void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
         // Names as Google Benchmark spells them for the configuration above.
-        const std::string suffix = "/iterations:10/repeats:25/process_time/real_time";
+        const std::string suffix = "/iterations:1/repeats:60/process_time/real_time";
         auto m = times_.find(measured + suffix), b = times_.find(baseline + suffix);
         if (m == times_.end() || b == times_.end()) return;
         std::printf("%-42s wall %5.2f x (%7.1f us vs %7.1f us)   process CPU %5.2f x (%7.1f us vs %7.1f us)\n", what,

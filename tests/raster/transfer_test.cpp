@@ -204,6 +204,33 @@ TEST(TransferDrawModes, BlendFollowsCombineModeAndMasterAlphaThroughTheRowOperat
         }
 }
 
+TEST(TransferDrawModes, ResampledBlendTakesTheMasterInPlaceFormEvenAtFullMasterAlpha) {
+    BlendVariantScope scope(BlendVariant::Vector);
+    TBitmap32 src, dst;
+    src.SetResamplerClassName("TDraftResampler");
+    src.SetDrawMode(TDrawMode::dmBlend);
+    src.SetDimensions(2, 2);
+    src.FillAll(0xFF000000u);
+    dst.SetDimensions(1, 1);
+    dst.FillAll(0xFFFFFFFFu);
+    src.DrawOnto(dst, dst.FullRect());
+    // ((0 - 255) * 255 + 255 * 256 + 128) >> 8 = 1, where a plain blend would copy the opaque black.
+    EXPECT_EQ(dst.PixelData()[0], 0xFF010101u);
+
+    // With M = 16 and Fa = 250 the in-place weight (17 * 250) >> 8 = 16 differs from the vector row
+    // weight (251 * 16) >> 8 = 15: only the former is right for resampled pixels.
+    const TColor32 f = 0xFAFFFFFFu, b = 0xFF000000u;
+    src.SetMasterAlpha(16);
+    src.FillAll(f);
+    dst.FillAll(b);
+    src.DrawOnto(dst, dst.FullRect());
+    TColor32 expected = b, rowForm = b;
+    BlendOpsFor(BlendVariant::Vector).Blend.IntoMaster(f, expected, 16);
+    BlendOpsFor(BlendVariant::Vector).Blend.RowMaster(&f, &rowForm, 1, 16);
+    ASSERT_NE(expected, rowForm);
+    EXPECT_EQ(dst.PixelData()[0], expected);
+}
+
 TEST(NearestStretchTest, TwoPixelRowStretchedToFourAndShrunkToOne) {
     const TColor32 A = 0xFFAA0000u, B = 0xFF00BB00u;
     TBitmap32 src, dst;

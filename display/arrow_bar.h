@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/border_style.h"
 #include "core/geometry.h"
 #include "raster/color32.h"
 
@@ -24,7 +25,6 @@ namespace velmora {
 
 enum class TRBBackgnd : uint8_t { bgPattern = 0, bgSolid = 1 };
 enum class TRBStyle : uint8_t { rbsDefault = 0, rbsMac = 1 };
-enum class TBorderStyle : uint8_t { bsNone = 0, bsSingle = 1 };
 enum class TScrollBarKind : uint8_t { sbHorizontal = 0, sbVertical = 1 };
 
 enum class TBarZone : uint8_t {

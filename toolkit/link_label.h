@@ -8,12 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "core/border_style.h"
 #include "core/input.h"
 #include "raster/color32.h"
 
 namespace velmora {
-
-enum class TBorderStyle : uint8_t { bsNone, bsSingle };
 
 class TLinkLabel : public QWidget {
 public:

@@ -73,7 +73,9 @@ void TCustomRangeBar::MouseDown(Qt::MouseButton button, int32_t x, int32_t y) {
         return;
     }
     TArrowBar::MouseDown(button, x, y);
-    if (FDragZone == TBarZone::bzHandle) {
+    // Only the press that grabbed the handle sets the drag origin; another button pressed during the
+    // drag must not make the handle jump.
+    if (button == Qt::LeftButton && FDragZone == TBarZone::bzHandle) {
         StopRepeat();
         FScrollPosAtPress = FScrollPos;
     }

@@ -34,6 +34,11 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     return true;
 }
 
+bool TApplication::event(QEvent* event) {
+    if (event->type() == QEvent::ApplicationPaletteChange) InstallPaletteSystemColors();
+    return QApplication::event(event);
+}
+
 void TApplication::ShowException(const std::string& message) {
     // The box runs a nested event loop; a handler that throws again in there is reported in turn.
     TErrorBoxFunc box = ErrorBox;

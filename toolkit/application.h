@@ -31,6 +31,12 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+protected:
+    // Keeps the system colours in step with a palette that changes while the program runs.
+    bool event(QEvent* event) override;
+
+public:
+
     // Reports one exception message the way notify() does.
     void ShowException(const std::string& message);
 

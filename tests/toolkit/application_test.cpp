@@ -166,17 +166,6 @@ protected:
     }
 };
 
-TEST_F(ScreenCursorTest, ShapesOfTheCursorIds) {
-    EXPECT_EQ(CursorShapeOf(crDefault), Qt::ArrowCursor);
-    EXPECT_EQ(CursorShapeOf(crHandPoint), Qt::PointingHandCursor);
-    EXPECT_EQ(CursorShapeOf(crHourGlass), Qt::WaitCursor);
-    EXPECT_EQ(CursorShapeOf(crSizeNESW), Qt::SizeBDiagCursor);
-    EXPECT_EQ(CursorShapeOf(crSizeNWSE), Qt::SizeFDiagCursor);
-    EXPECT_EQ(CursorShapeOf(crSizeNS), Qt::SizeVerCursor);
-    EXPECT_EQ(CursorShapeOf(crSizeWE), Qt::SizeHorCursor);
-    EXPECT_EQ(CursorShapeOf(TCursor(-100)), Qt::ArrowCursor);
-}
-
 TEST_F(ScreenCursorTest, ChangesReplaceTheTopEntryAndDefaultPopsExactlyOnce) {
     // A cursor of some modal dialog below ours must survive our whole round trip.
     QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
@@ -226,6 +215,18 @@ TEST(SystemColorsTest, PaletteFillsTheSystemColourTable) {
     EXPECT_EQ(WinColorToColor32(clWindow), 0xFFFAF0E6u);
     EXPECT_EQ(WinColorToColor32(clWindowFrame), 0xFF050607u);
     InstallPaletteSystemColors();
+}
+
+TEST(SystemColorsTest, FollowsAChangeOfTheApplicationPalette) {
+    QPalette old = QGuiApplication::palette();
+    QPalette p = old;
+    p.setColor(QPalette::Button, QColor(0x12, 0x34, 0x56));
+    QGuiApplication::setPalette(p);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(WinColorToColor32(clBtnFace), 0xFF123456u);
+    QGuiApplication::setPalette(old);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(WinColorToColor32(clBtnFace), old.color(QPalette::Button).rgb());
 }
 
 }  // namespace

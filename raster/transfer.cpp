@@ -235,37 +235,46 @@ void BoxShrinkRowsVector(TBitmap32& dst, const TRect& clip, const TBitmap32& src
     uint32_t lastCount = 0, q = 0;
     for (int32_t m = 0; m < clip.Height(); ++m) {
         const int32_t y0 = by[size_t(m)], boxH = by[size_t(m) + 1] - y0;
-        std::fill(columnSums.begin(), columnSums.end(), 0);
-        // Adds the four 16-bit lanes of two unpacked pixels to the sums at column pair a.
-        auto add = [](uint64_t* a, __m128i lanes) {
-            auto* v = reinterpret_cast<__m128i*>(a);
-            _mm_storeu_si128(v, _mm_add_epi16(_mm_loadu_si128(v), lanes));
-        };
-        for (int32_t y = y0; y < y0 + boxH; ++y) {
-            const TColor32* p = SrcRow(src, y) + firstX;
-            uint64_t* acc = columnSums.data();
-            int32_t x = 0;
-            for (; x + 4 <= span; x += 4, acc += 4) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
-                add(acc, _mm_unpacklo_epi8(v, zero));
-                add(acc + 2, _mm_unpackhi_epi8(v, zero));
+        // Column sums, a chunk of columns at a time down all the box's rows, kept in registers.
+        const TColor32* top = SrcRow(src, y0) + firstX;
+        const size_t stride = size_t(src.Width());
+        uint64_t* acc = columnSums.data();
+        int32_t x = 0;
+        for (; x + 4 <= span; x += 4, acc += 4) {
+            __m128i lo = zero, hi = zero;
+            const TColor32* p = top + x;
+            for (int32_t y = 0; y < boxH; ++y, p += stride) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+                hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
             }
-            if (x + 2 <= span) {
-                add(acc, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + x)), zero));
-                x += 2;
-                acc += 2;
-            }
-            if (x < span) add(acc, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p[x])), zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), lo);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + 2), hi);
+        }
+        for (; x < span; ++x, ++acc) {
+            __m128i lanes = zero;
+            const TColor32* p = top + x;
+            for (int32_t y = 0; y < boxH; ++y, p += stride)
+                lanes = _mm_add_epi16(lanes, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*p)), zero));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(acc), lanes);
         }
         const uint64_t* sums = columnSums.data();
         TColor32* d = DstRow(dst, clip.Top + m) + clip.Left;
         TColor32* out = writer.Direct() ? d : buffer.data();
         for (int32_t k = 0; k < clipW; ++k) {
             const int32_t c0 = bx[size_t(k)] - firstX, c1 = bx[size_t(k) + 1] - firstX;
-            __m128i total = zero;
-            for (int32_t c = c0; c < c1; ++c)
-                total = _mm_add_epi32(total, _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums + c)), zero));
             const uint32_t count = uint32_t(c1 - c0) * uint32_t(boxH);
+            __m128i total;
+            if (c1 - c0 == 2 && count <= 257) {
+                // Two adjacent columns whose sum still fits 16-bit lanes: one load, one add.
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + c0));
+                total = _mm_unpacklo_epi16(_mm_add_epi16(v, _mm_srli_si128(v, 8)), zero);
+            } else {
+                total = zero;
+                for (int32_t c = c0; c < c1; ++c)
+                    total = _mm_add_epi32(
+                        total, _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums + c)), zero));
+            }
             if (count != lastCount) {
                 lastCount = count;
                 q = (1u << 24) / count;

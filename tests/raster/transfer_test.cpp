@@ -121,6 +121,15 @@ TEST(TransferBlockCopy, LargerSourceIsClippedToTheDestinationAndTheWholeRectIsRe
         for (int x = 0; x < 50; ++x) ASSERT_EQ(dst.PixelData()[y * 50 + x], src.PixelData()[y * 100 + x]);
 }
 
+TEST(TransferBlockCopy, OverlappingMoveWithinOneBitmapReadsEveryRowBeforeOverwritingIt) {
+    TBitmap32 b;
+    Fill(b, 2, 4, {1, 10, 2, 20, 3, 30, 4, 40});
+    TransferBlock(b, TRect{0, 1, 2, 4}, b, 0, 0, TDrawMode::dmOpaque, NoCombine);
+    EXPECT_EQ(Pixels(b), (std::vector<TColor32>{1, 10, 1, 10, 2, 20, 3, 30}));
+    TransferBlock(b, TRect{0, 0, 1, 3}, b, 1, 1, TDrawMode::dmOpaque, NoCombine);
+    EXPECT_EQ(Pixels(b), (std::vector<TColor32>{10, 10, 20, 10, 30, 20, 3, 30}));
+}
+
 TEST(TransferBlockCopy, MeasuringDestinationOnlyReports) {
     TBitmap32 src, dst;
     src.SetDimensions(3, 3);

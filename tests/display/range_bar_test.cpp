@@ -718,6 +718,18 @@ TEST_F(RangeBarTest, FlatDisabledTrackAndSunkenBorder) {
 
 TEST_F(RangeBarTest, ScreenshotsOfBothStyles) {
     for (TRBStyle style : {TRBStyle::rbsMac, TRBStyle::rbsDefault}) {
+        TCustomRangeBar vbar;
+        vbar.SetStyle(style);
+        vbar.SetKind(TScrollBarKind::sbVertical);
+        vbar.resize(20, 200);
+        vbar.SetSizes(600, 0);
+        vbar.SetScrollPos(100.0f);
+        vbar.show();
+        QTest::mousePress(&vbar, Qt::LeftButton, {}, QPoint(8, 190));  // pushed forward button
+        EXPECT_TRUE(Grab(vbar).save(style == TRBStyle::rbsMac ? "/tmp/velmora_range_bar_mac_v.png"
+                                                               : "/tmp/velmora_range_bar_default_v.png"));
+        QTest::mouseRelease(&vbar, Qt::LeftButton, {}, QPoint(8, 190));
+
         TCustomRangeBar bar;
         bar.SetStyle(style);
         bar.resize(300, 20);

@@ -208,7 +208,7 @@ void TMainForm::CreateControls() {
     sub_image->SetCentered(false);
     sub_image->SetOverSize(0);
     sub_image->SetSizeGrip(TSizeGripStyle::sgNone);
-    TArrowBarAccess& bars = sub_image->ScrollBars();
+    TIVScrollProperties& bars = sub_image->ScrollBars();
     bars.SetStyle(TRBStyle::rbsMac);
     bars.SetSize(25);
     bars.SetVisibility(TScrollBarVisibility::svAuto);

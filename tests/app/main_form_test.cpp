@@ -1,0 +1,434 @@
+// The main window on small catalogues written into a temporary directory: start-up on full and empty
+// data, editor mode, clicking through the real widgets, hover frames, stage placement and errors
+// from pictures that cannot be decoded.
+#include <QApplication>
+#include <QCursor>
+#include <QImage>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/application.h"
+#include "toolkit/screen_cursor.h"
+#include "toolkit/shell.h"
+
+namespace velmora {
+namespace {
+
+using testing::TempDir;
+
+// Stage and item pictures are flat colours far apart, so a JPEG's small errors cannot blur them.
+constexpr QRgb MenuColor = 0xFF2040C0;
+constexpr QRgb IndexColor = 0xFF20A040;
+constexpr QRgb Page1Color = 0xFFC02020;
+constexpr QRgb Page2Color = 0xFFE0C020;
+constexpr QRgb ItemColor = 0xFF808080;
+
+void WriteJpeg(const std::string& path, int width, int height, QRgb color) {
+    TempDir::Write(path, "");
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    ASSERT_TRUE(image.save(QString::fromStdString(path), "JPG", 95)) << path;
+}
+
+bool Near(QRgb a, QRgb b, int tolerance = 12) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QRgb StagePixel(TMainForm& form, int x, int y) {
+    const TColor32 c = form.MainImage->Bitmap().PixelAt(x, y);
+    return 0xFF000000u | c;
+}
+
+// A catalogue with a menu, an index, page 1 with three items, page 2 with two and nothing else.
+void WriteFullCatalogue(const TempDir& dir) {
+    const std::string dane = dir.Dir() + "dane/";
+    TempDir::Write(dane + "info.ini", "[1]\r\nItems=3\r\n[2]\r\nItems=2\r\n");
+    TempDir::Write(dane + "znaki.txt", "a1.jpg\tNiebezpieczny zakr\xEAt\r\nb2.jpg\tStop\r\n");
+    TempDir::Write(dane + "opis.rtf", "{\\rtf1\\ansi Witamy w katalogu.\\par}");
+    WriteJpeg(dane + "p_menu.jpg", 1024, 768, MenuColor);
+    WriteJpeg(dane + "p_spis.jpg", 1024, 768, IndexColor);
+    WriteJpeg(dane + "p_1.jpg", 1024, 768, Page1Color);
+    WriteJpeg(dane + "p_2.jpg", 1024, 768, Page2Color);
+    WriteJpeg(dane + "p_1_1.jpg", 100, 60, ItemColor);
+    WriteJpeg(dane + "p_1_2.jpg", 120, 60, ItemColor);
+    WriteJpeg(dane + "p_1_3.jpg", 1500, 1200, ItemColor);
+    WriteJpeg(dane + "p_2_1.jpg", 200, 80, ItemColor);
+    WriteJpeg(dane + "p_2_2.jpg", 210, 80, ItemColor);
+}
+
+std::vector<std::string> ControlNames() {
+    std::vector<std::string> names = {"AppPanel", "MainPanel", "MainImage", "ImageWww",  "CloseBtn", "cxLabel1",
+                                      "cxLabel10", "cxLabel2", "cxLabel3",  "cxLabel4",  "cxLabel5", "cxLabel6",
+                                      "cxLabel7",  "cxLabel8", "cxLabel9",  "InfoLabel", "L_Add",    "L_Delete",
+                                      "L_Load",    "L_Save",   "s1",        "SubNextBtn", "SubPrevBtn", "opis",
+                                      "sub_image", "_opis",    "PreviewBtn"};
+    for (int n = 1; n <= 10; ++n) names.push_back("spis_" + std::to_string(n));
+    return names;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Screen().SetCursor(crDefault);
+        previousShell_ = SetShellOpenHook([this](const QString& url) {
+            urls_.push_back(url);
+            return true;
+        });
+        TApplication* app = TApplication::Instance();
+        ASSERT_NE(app, nullptr);
+        previousBox_ = app->ErrorBox;
+        app->ErrorBox = [this](const QString& title, const QString& text) {
+            boxes_.push_back(title + "|" + text);
+        };
+    }
+    void TearDown() override {
+        form_.reset();
+        SetShellOpenHook(previousShell_);
+        TApplication::Instance()->ErrorBox = previousBox_;
+        Screen().SetCursor(crDefault);
+    }
+
+    TMainForm& Open(bool editor = false, QSize screen = QSize(1024, 768)) {
+        TMainFormOptions options;
+        options.AppDir = dir_.Dir();
+        options.EditorMode = editor;
+        options.ScreenSize = screen;
+        form_ = std::make_unique<TMainForm>(options);
+        return *form_;
+    }
+    // Shows the window at the stage's size, so stage and window coordinates agree.
+    TMainForm& OpenShown(bool editor = false) {
+        TMainForm& form = Open(editor);
+        form.setGeometry(0, 0, 1024, 768);
+        form.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseMove(form.windowHandle(), QPoint(1000, 5));
+        return form;
+    }
+
+    // A click where the window system would deliver it: to the topmost control under the point.
+    void ClickStage(int x, int y) {
+        const QPoint at = form_->MainImage->mapTo(form_.get(), QPoint(x, y));
+        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void Click(QWidget* control) {
+        const QPoint at = control->mapTo(form_.get(), control->rect().center());
+        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void MoveTo(QWidget* control) {
+        QTest::mouseMove(form_->windowHandle(), control->mapTo(form_.get(), control->rect().center()));
+    }
+    QRgb ShownPixel(QWidget* control, QPoint at) {
+        const QImage shot = form_->grab().toImage();
+        return shot.pixel(control->mapTo(form_.get(), at));
+    }
+
+    bool Shown(const char* name) { return !form_->FindControl(name)->isHidden(); }
+    void ExpectScreen(bool menu, bool index, bool page) {
+        EXPECT_EQ(Shown("opis"), menu);
+        for (const char* name : {"SubPrevBtn", "SubNextBtn", "sub_image", "InfoLabel"}) EXPECT_EQ(Shown(name), page) << name;
+        for (int n = 1; n <= 10; ++n) EXPECT_EQ(Shown(("spis_" + std::to_string(n)).c_str()), index) << n;
+        for (const char* name : {"cxLabel1", "cxLabel9", "s1", "cxLabel10", "CloseBtn", "ImageWww"})
+            EXPECT_TRUE(Shown(name)) << name;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<TMainForm> form_;
+    std::vector<QString> urls_;
+    std::vector<QString> boxes_;
+    TShellOpenHook previousShell_;
+    TApplication::TErrorBoxFunc previousBox_;
+};
+
+// --- start-up ---------------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, StartsOnTheMenuOfAFullCatalogue) {
+    WriteFullCatalogue(dir_);
+    TMainForm& form = Open();
+    EXPECT_EQ(form.CurrentPage, 0);
+    EXPECT_EQ(form.CurrentItem, 1);
+    ExpectScreen(true, false, false);
+    EXPECT_EQ(form.MainImage->Bitmap().Width(), 1024);
+    EXPECT_EQ(form.MainImage->Bitmap().Height(), 768);
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), MenuColor));
+    EXPECT_TRUE(form.opis->toPlainText().contains(QStringLiteral("Witamy w katalogu.")));
+    ASSERT_EQ(form.SignList->Count(), 2);
+    EXPECT_EQ(form.SignList->Strings(1), "b2.jpg\tStop");
+    EXPECT_EQ(form.InfoIni->GetNumber("2", "Items", 1), 2);
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainFormTest, AnEmptyDataDirectoryKeepsEveryControlAsCreated) {
+    TMainForm& form = Open();
+    EXPECT_EQ(form.CurrentPage, 0);
+    EXPECT_EQ(form.CurrentItem, 0);
+    EXPECT_EQ(form.MainImage->Bitmap().Width(), 0);
+    EXPECT_TRUE(form.opis->toPlainText().isEmpty());
+    EXPECT_EQ(form.SignList->Count(), 0);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 1");
+    for (const std::string& name : ControlNames()) {
+        const bool hiddenAtStart = name == "_opis" || name == "PreviewBtn" || name.rfind("L_", 0) == 0;
+        EXPECT_EQ(form.FindControl(name)->isHidden(), hiddenAtStart) << name;
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
+    TMainForm& form = Open();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Velmora - Holvenor"));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(form.font().pixelSize(), 11);
+    for (const std::string& name : ControlNames()) ASSERT_NE(form.FindControl(name), nullptr) << name;
+    EXPECT_EQ(form.FindControl("nothing"), nullptr);
+
+    // Later siblings lie above earlier ones; every link lies above the web area.
+    const QObjectList& children = form.MainImage->children();
+    std::vector<QString> order;
+    for (const QObject* child : children) order.push_back(child->objectName());
+    const std::vector<QString> expected = {"ImageWww", "CloseBtn", "cxLabel1", "cxLabel10", "cxLabel2", "cxLabel3",
+                                           "cxLabel4", "cxLabel5", "cxLabel6", "cxLabel7", "cxLabel8", "cxLabel9",
+                                           "InfoLabel", "L_Add", "L_Delete", "L_Load", "L_Save", "s1", "spis_1",
+                                           "spis_10", "spis_2", "spis_3", "spis_4", "spis_5", "spis_6", "spis_7",
+                                           "spis_8", "spis_9", "SubNextBtn", "SubPrevBtn"};
+    EXPECT_EQ(order, expected);
+
+    EXPECT_EQ(form.spis_[1]->geometry(), QRect(274, 166, 463, 51));
+    EXPECT_EQ(form.spis_[9]->geometry(), QRect(274, 166 + 48 * 8, 463, 51));
+    EXPECT_EQ(form.spis_[10]->geometry(), QRect(274, 598, 463, 51));
+    EXPECT_EQ(form.spis_[7]->Tag, 7);
+    EXPECT_EQ(form.cxLabel2->Tag, 3);
+    EXPECT_EQ(form.s1->Tag, 2);
+    EXPECT_EQ(form.cxLabel9->Tag, 10);
+    EXPECT_EQ(form.L_Load->geometry(), QRect(8, 104, 89, 25));
+    EXPECT_EQ(form.L_Delete->text(), QString::fromUtf8("Usuń warstwę"));
+    EXPECT_EQ(form.PreviewBtn->geometry(), QRect(55, 161, 39, 20));
+    EXPECT_EQ(form.PreviewBtn->text(), QString::fromUtf8("Pokaż"));
+    EXPECT_EQ(form._opis->geometry().topLeft(), QPoint(8, 104));
+    EXPECT_EQ(form._opis->width(), 121);
+    EXPECT_EQ(form.opis->parentWidget(), form.MainPanel);
+    EXPECT_EQ(form.opis->geometry(), QRect(272, 105, 730, 625));
+    EXPECT_EQ(form.sub_image->geometry(), QRect(244, 78, 780, 651));
+    EXPECT_EQ(form.InfoLabel->geometry(), QRect(506, 729, 249, 37));
+    EXPECT_EQ(form.MainImage->geometry(), QRect(0, 0, 1024, 768));
+    EXPECT_EQ(form.MainImage->Bitmap().ResamplerClassName(), "TDraftResampler");
+    EXPECT_EQ(form.MainImage->Bitmap().OuterColor(), 0x7FFFFFFFu);
+    EXPECT_EQ(form.sub_image->Bitmap().ResamplerClassName(), "TNearestResampler");
+    EXPECT_EQ(form.sub_image->BitmapAlign(), TBitmapAlign::baCustom);
+    EXPECT_EQ(form.ImageWww->Cursor(), crHandPoint);
+    EXPECT_EQ(form.SubNextBtn->Cursor(), crHandPoint);
+}
+
+// --- editor mode -----------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, EditorModeComesOnlyFromAFirstArgumentOfExactlyDEBUG) {
+    auto mode = [](std::vector<const char*> args) {
+        std::vector<char*> argv;
+        for (const char* a : args) argv.push_back(const_cast<char*>(a));
+        argv.push_back(nullptr);
+        return IsEditorModeArgument(static_cast<int>(args.size()), argv.data());
+    };
+    EXPECT_TRUE(mode({"velmora", "DEBUG"}));
+    EXPECT_TRUE(mode({"velmora", "DEBUG", "more"}));
+    EXPECT_FALSE(mode({"velmora", "debug"}));
+    EXPECT_FALSE(mode({"velmora", "DEBUG "}));
+    EXPECT_FALSE(mode({"velmora", "other", "DEBUG"}));
+    EXPECT_FALSE(mode({"velmora"}));
+}
+
+TEST_F(MainFormTest, EditorButtonsShowOnEveryScreenOnlyInEditorMode) {
+    WriteFullCatalogue(dir_);
+    for (const bool editor : {true, false}) {
+        TMainForm& form = OpenShown(editor);
+        auto expectButtons = [&](const char* where) {
+            for (QWidget* button : {static_cast<QWidget*>(form.L_Add), static_cast<QWidget*>(form.L_Delete),
+                                    static_cast<QWidget*>(form.L_Load), static_cast<QWidget*>(form.L_Save)})
+                EXPECT_EQ(button->isVisible(), editor) << where << " " << button->objectName().toStdString();
+        };
+        expectButtons("menu");
+        Click(form.cxLabel10);
+        expectButtons("index");
+        Click(form.spis_[1]);
+        ASSERT_EQ(form.CurrentPage, 1);
+        expectButtons("page");
+        Click(form.SubNextBtn);
+        expectButtons("item");
+    }
+}
+
+// --- clicking through ------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, ChapterIndexAndItemLinksNavigate) {
+    WriteFullCatalogue(dir_);
+    TMainForm& form = OpenShown();
+
+    Click(form.cxLabel1);
+    EXPECT_EQ(form.CurrentPage, 1);
+    EXPECT_EQ(form.CurrentItem, 1);
+    ExpectScreen(false, false, true);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), Page1Color));
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 100);
+
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.InfoLabel->Caption(), "2 / 3");
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 120);
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.InfoLabel->Caption(), "3 / 3");
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 1500);
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 100);
+    Click(form.SubPrevBtn);
+    EXPECT_EQ(form.InfoLabel->Caption(), "3 / 3");
+    EXPECT_EQ(form.CurrentItem, 3);
+
+    Click(form.cxLabel10);
+    EXPECT_EQ(form.CurrentPage, 0);
+    ExpectScreen(false, true, false);
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), IndexColor));
+
+    // The index entry of a page without a stage picture leaves everything as it was.
+    Click(form.spis_[7]);
+    EXPECT_EQ(form.CurrentPage, 0);
+    ExpectScreen(false, true, false);
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), IndexColor));
+
+    Click(form.spis_[2]);
+    EXPECT_EQ(form.CurrentPage, 2);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 2");
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), Page2Color));
+    // s1 carries tag 2 and leads to the same page from the chapter column.
+    Click(form.cxLabel1);
+    Click(form.s1);
+    EXPECT_EQ(form.CurrentPage, 2);
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+}
+
+TEST_F(MainFormTest, StageClicksCloseOrOpenTheWebPage) {
+    WriteFullCatalogue(dir_);
+    TMainForm& form = OpenShown();
+    ClickStage(10, 670);
+    ASSERT_EQ(urls_.size(), 1u);
+    EXPECT_EQ(urls_[0], QString::fromLatin1(PublisherUrl));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.CurrentPage, 0);
+
+    // At 10, 600 the close link lies over the web area and takes the click.
+    ClickStage(10, 600);
+    EXPECT_EQ(urls_.size(), 1u);
+    EXPECT_FALSE(form.isVisible());
+}
+
+// --- hover frames ----------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, HoverFramesShowInTheirColoursAndGoOnLeave) {
+    WriteFullCatalogue(dir_);
+    TMainForm& form = OpenShown();
+    Click(form.cxLabel1);
+    MoveTo(form.cxLabel10);  // away from the chapter link just clicked
+
+    struct Case {
+        TLinkLabel* link;
+        TColor color;
+        QRgb rgb;
+    };
+    const Case cases[] = {{form.SubNextBtn, 14473945, qRgb(217, 218, 220)},
+                          {form.SubPrevBtn, 14473945, qRgb(217, 218, 220)},
+                          {form.CloseBtn, 9200720, qRgb(80, 100, 140)},
+                          {form.cxLabel10, 9200720, qRgb(80, 100, 140)},
+                          {form.cxLabel4, 9200720, qRgb(80, 100, 140)}};
+    for (const Case& c : cases) {
+        const std::string name = c.link->objectName().toStdString();
+        QTest::mouseMove(form.windowHandle(), QPoint(1010, 40));
+        ASSERT_EQ(c.link->BorderStyle(), TBorderStyle::bsNone) << name;
+        MoveTo(c.link);
+        EXPECT_EQ(c.link->BorderStyle(), TBorderStyle::bsSingle) << name;
+        EXPECT_EQ(c.link->BorderColor(), c.color) << name;
+        EXPECT_EQ(ShownPixel(c.link, QPoint(0, 0)), c.rgb) << name;
+        EXPECT_EQ(ShownPixel(c.link, QPoint(c.link->width() - 1, c.link->height() - 1)), c.rgb) << name;
+        EXPECT_NE(ShownPixel(c.link, QPoint(5, 5)), c.rgb) << name;
+
+        QTest::mouseMove(form.windowHandle(), QPoint(1010, 40));
+        EXPECT_EQ(c.link->BorderStyle(), TBorderStyle::bsNone) << name;
+        EXPECT_EQ(c.link->BorderColor(), c.color) << name;  // only the style goes
+        EXPECT_TRUE(Near(ShownPixel(c.link, QPoint(0, 0)), Page1Color)) << name;
+    }
+}
+
+// --- stage placement -------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, StageIsCentredWithTruncatingDivision) {
+    struct Case {
+        QSize screen;
+        QPoint stage;
+    };
+    for (const Case& c : {Case{{1280, 1024}, {128, 128}}, Case{{1023, 768}, {0, 0}}, Case{{1024, 767}, {0, 0}},
+                          Case{{800, 600}, {-112, -84}}, Case{{1920, 1080}, {448, 156}}}) {
+        TMainForm& form = Open(false, c.screen);
+        EXPECT_EQ(form.MainPanel->pos(), c.stage) << c.screen.width() << "x" << c.screen.height();
+        EXPECT_EQ(form.MainPanel->size(), QSize(1024, 768));
+    }
+}
+
+// --- errors ----------------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
+    WriteFullCatalogue(dir_);
+    const std::string dane = dir_.Dir() + "dane/";
+    TempDir::Write(dane + "p_menu.jpg", "this is no picture");
+    TempDir::Write(dane + "p_3.jpg", "neither is this");
+
+    TMainForm& form = OpenShown();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+    // The visibilities were set before the picture failed and stay.
+    ExpectScreen(true, false, false);
+
+    Click(form.cxLabel2);  // tag 3
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+
+    Click(form.cxLabel1);
+    EXPECT_EQ(form.CurrentPage, 1);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
+    EXPECT_TRUE(Near(StagePixel(form, 500, 400), Page1Color));
+    EXPECT_EQ(boxes_.size(), 2u);
+}
+
+TEST_F(MainFormTest, AnUndecodableItemLeavesTheCounterSetAndResetsTheCursor) {
+    WriteFullCatalogue(dir_);
+    TempDir::Write(dir_.Dir() + "dane/p_1_2.jpg", std::string("\xFF\xD8", 2));
+    TMainForm& form = OpenShown();
+    Click(form.cxLabel1);
+    Click(form.SubNextBtn);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
+    EXPECT_EQ(form.InfoLabel->Caption(), "2 / 3");
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.InfoLabel->Caption(), "3 / 3");
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 1500);
+}
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    velmora::TApplication app(argc, argv);
+    app.SetTitle("Velmora - Holvenor");
+    return RUN_ALL_TESTS();
+}

@@ -123,6 +123,12 @@ private:
 }  // namespace velmora
 
 int main(int argc, char** argv) {
+    // Repetitions of both sides interleaved, so that load from other processes falls on both alike.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    argc = int(args.size());
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     velmora::RatioReporter reporter;

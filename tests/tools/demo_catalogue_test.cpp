@@ -20,7 +20,6 @@
 #include "toolkit/code_page.h"
 #include "toolkit/rtf_reader.h"
 #include "tools/make_demo_catalogue/captions.h"
-#include "tools/make_demo_catalogue/screens.h"
 #include "tools/make_demo_catalogue/writer.h"
 
 namespace velmora::demo {
@@ -57,6 +56,27 @@ double ShareUnlike(const QImage& image, const QRect& r, QRgb colour) {
             if (Distance(image.pixel(x, y), colour) > 60) ++unlike;
     return all ? static_cast<double>(unlike) / all : 0.0;
 }
+
+// The main window's link areas over the stage, as its controls are laid out (tag, rectangle).
+struct Link {
+    int Tag;
+    QRect Rect;
+};
+const Link kChapterLinks[] = {
+    {1, QRect(0, 176, 243, 31)}, {2, QRect(0, 211, 243, 31)},  {3, QRect(0, 248, 243, 49)},
+    {4, QRect(0, 307, 243, 48)}, {5, QRect(0, 360, 243, 31)},  {6, QRect(0, 400, 243, 49)},
+    {7, QRect(0, 456, 243, 31)}, {8, QRect(0, 488, 243, 31)},  {9, QRect(0, 528, 243, 31)},
+    {10, QRect(0, 560, 243, 31)},
+};
+const QRect kIndexLink(0, 100, 243, 65);
+const QRect kCloseLink(0, 597, 243, 65);
+const QRect kWebLink(0, 593, 241, 89);
+const QRect kIntroView(272, 105, 730, 625);
+const QRect kItemView(244, 78, 780, 651);
+const QRect kPreviousLink(244, 729, 249, 37);
+const QRect kNextLink(775, 729, 249, 37);
+const QRect kCounter(506, 729, 249, 37);
+QRect IndexEntry(int n) { return QRect(274, 166 + 48 * (n - 1), 463, 51); }
 
 struct Hotspot {
     int Left, Top, Width, Height;
@@ -103,7 +123,7 @@ TEST_F(DemoCatalogueTest, StagePicturesFillTheStage) {
     for (const std::string& name : names) {
         const QImage image = Load(File(name));
         ASSERT_FALSE(image.isNull()) << name;
-        EXPECT_EQ(image.size(), QSize(StageWidth, StageHeight)) << name;
+        EXPECT_EQ(image.size(), QSize(1024, 768)) << name;
     }
 }
 
@@ -118,8 +138,8 @@ TEST_F(DemoCatalogueTest, PageListNamesEveryItemPictureAndNoMore) {
             const QImage image = Load(File("p_" + stem + ".jpg"));
             ASSERT_FALSE(image.isNull()) << stem;
             EXPECT_TRUE(Exists(File(stem + ".ini"))) << stem;
-            if (image.width() > ItemViewRect.width() && image.height() > ItemViewRect.height()) ++larger;
-            if (image.width() < ItemViewRect.width() && image.height() < ItemViewRect.height()) ++smaller;
+            if (image.width() > kItemView.width() && image.height() > kItemView.height()) ++larger;
+            if (image.width() < kItemView.width() && image.height() < kItemView.height()) ++smaller;
         }
         const std::string next = std::to_string(page) + "_" + std::to_string(count + 1);
         EXPECT_FALSE(Exists(File("p_" + next + ".jpg"))) << next;
@@ -245,7 +265,9 @@ TEST_F(DemoCatalogueTest, IntroductionIsPlainAsciiRtfThatReadsBackInPolish) {
     for (unsigned char c : rtf) {
         EXPECT_LT(c, 0x80);
         if (c == '{') ++depth;
-        if (c == '}') ASSERT_GT(depth--, 0);
+        if (c == '}') {
+            ASSERT_GT(depth--, 0);
+        }
     }
     EXPECT_EQ(depth, 0);
     EXPECT_NE(rtf.find("\\'bf"), std::string::npos);  // ż
@@ -269,37 +291,40 @@ TEST_F(DemoCatalogueTest, IntroductionIsPlainAsciiRtfThatReadsBackInPolish) {
 TEST_F(DemoCatalogueTest, StagePicturesLineUpWithTheLinkAreas) {
     const QImage menu = Load(File("p_menu.jpg"));
     // The introduction is shown over this area: nothing may show through at its edges.
-    EXPECT_EQ(ShareUnlike(menu, IntroRect, qRgb(255, 255, 255)), 0.0);
+    EXPECT_EQ(ShareUnlike(menu, kIntroView, qRgb(255, 255, 255)), 0.0);
 
     for (int page = 1; page <= 10; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
         const QImage image = Load(File("p_" + std::to_string(page) + ".jpg"));
         // White counter text needs a dark ground; the item links carry their arrows.
-        EXPECT_LT(MeanLuma(image, CounterRect), 80.0);
-        EXPECT_LT(MeanLuma(image, PreviousLinkRect), 110.0);
-        EXPECT_GT(ShareUnlike(image, PreviousLinkRect, image.pixel(PreviousLinkRect.topLeft())), 0.02);
-        EXPECT_GT(ShareUnlike(image, NextLinkRect, image.pixel(NextLinkRect.topLeft())), 0.02);
+        EXPECT_LT(MeanLuma(image, kCounter), 80.0);
+        EXPECT_LT(MeanLuma(image, kPreviousLink), 110.0);
+        EXPECT_GT(ShareUnlike(image, kPreviousLink, image.pixel(kPreviousLink.topLeft())), 0.02);
+        EXPECT_GT(ShareUnlike(image, kNextLink, image.pixel(kNextLink.topLeft())), 0.02);
         // The chapter shown is the one marked in the column, inside the link that leads to it.
-        for (const ChapterLink& link : ChapterLinks()) {
+        for (const Link& link : kChapterLinks) {
             const double luma = MeanLuma(image, link.Rect.adjusted(8, 4, -8, -4));
-            if (link.Chapter == page) {
-                EXPECT_LT(luma, 130.0) << "link " << link.Chapter;
+            if (link.Tag == page) {
+                EXPECT_LT(luma, 130.0) << "link " << link.Tag;
             } else {
-                EXPECT_GT(luma, 180.0) << "link " << link.Chapter;
+                EXPECT_GT(luma, 180.0) << "link " << link.Tag;
             }
         }
     }
 
     const QImage index = Load(File("p_spis.jpg"));
     for (int chapter = 1; chapter <= 10; ++chapter) {
-        const QRect entry = IndexEntryRect(chapter);
+        const QRect entry = IndexEntry(chapter);
         EXPECT_GT(ShareUnlike(index, entry, index.pixel(entry.left() + 2, entry.top() + 4)), 0.05) << chapter;
     }
     for (const QImage* screen : {&menu, &index}) {
-        for (const ChapterLink& link : ChapterLinks())
-            EXPECT_GT(MeanLuma(*screen, link.Rect.adjusted(8, 4, -8, -4)), 180.0) << "link " << link.Chapter;
-        EXPECT_GT(ShareUnlike(*screen, CloseLinkRect, screen->pixel(CloseLinkRect.center())), 0.02);
-        EXPECT_GT(ShareUnlike(*screen, IndexLinkRect, screen->pixel(IndexLinkRect.center())), 0.02);
+        for (const Link& link : kChapterLinks)
+            EXPECT_GT(MeanLuma(*screen, link.Rect.adjusted(8, 4, -8, -4)), 180.0) << "link " << link.Tag;
+        EXPECT_GT(ShareUnlike(*screen, kCloseLink, screen->pixel(kCloseLink.center())), 0.02);
+        EXPECT_GT(ShareUnlike(*screen, kIndexLink, screen->pixel(kIndexLink.center())), 0.02);
+        // The publisher's mark shows in the part of its area that the close link leaves free.
+        const QRect mark(0, kCloseLink.bottom() + 1, kWebLink.width(), kWebLink.bottom() - kCloseLink.bottom());
+        EXPECT_GT(ShareUnlike(*screen, mark, screen->pixel(mark.right(), mark.top())), 0.02);
     }
 }
 

@@ -494,7 +494,7 @@ void PaintCrossing(QPainter& p, std::string_view name, double h) {
     arm(-45, QPointF(50, 50));
     if (name == "G-4") {
         p.save();
-        p.translate(50, 100 + 10);
+        p.translate(50, h - 21);
         for (double angle : {45.0, -45.0}) {
             p.save();
             p.rotate(angle);
@@ -508,7 +508,6 @@ void PaintCrossing(QPainter& p, std::string_view name, double h) {
         }
         p.restore();
     }
-    (void)h;
 }
 
 void PaintMarking(QPainter& p, std::string_view name, double h) {
@@ -646,7 +645,7 @@ double SignAspect(std::string_view name) {
     case SignShape::Supplementary:
         return name == "F-10" ? 1.3 : name == "F-11" ? 0.8 : 0.9;
     case SignShape::Crossing:
-        return name.starts_with("G-1") ? 0.28 : name == "G-4" ? 0.78 : 1.0;
+        return name.starts_with("G-1") ? 0.28 : name == "G-4" ? 0.72 : 1.0;
     case SignShape::Marking:
         return name == "P-8a" ? 0.9 : 1.25;
     case SignShape::Light:
@@ -761,12 +760,14 @@ void PaintSign(QPainter& painter, std::string_view name, const QRectF& rect) {
 }
 
 QSize SignPictureSize(std::string_view name) {
-    // A handful of signs come as large photographs so that the preview has to shrink them.
-    for (std::string_view large : {"A-1", "B-20", "C-12", "D-6", "E-17a", "S-2"})
-        if (name == large) return name == "S-2" ? QSize(900, 1100) : QSize(1600, 1200);
-    const double aspect = SignAspect(name);
+    // A handful of signs come as large photographs so that the preview has to shrink them, one
+    // exactly as large as the preview's view and one a single pixel wider.
+    for (std::string_view large : {"A-1", "B-20", "C-12", "D-6", "E-17a"})
+        if (name == large) return QSize(1600, 1200);
+    if (name == "S-2") return QSize(900, 1100);
+    if (name == "D-40") return QSize(804, 591);
+    if (name == "E-3") return QSize(805, 300);
     const QRect sign = FitSign(name, QRect(0, 0, 520, 420));
-    (void)aspect;
     return QSize(sign.width() + 120, sign.height() + 120);
 }
 

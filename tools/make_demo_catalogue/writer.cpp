@@ -86,7 +86,7 @@ std::string IntroductionRtf() {
         "{\\fonttbl{\\f0\\fswiss\\fcharset238 Tahoma;}{\\f1\\fswiss\\fcharset238 Verdana;}}\r\n"
         "{\\colortbl ;\\red80\\green99\\blue139;\\red200\\green20\\blue40;}\r\n";
     auto para = [&rtf](std::string_view formatting, std::initializer_list<std::string_view> runs) {
-        rtf += "\\pard";
+        rtf += "\\pard\\li240\\ri240";
         rtf += formatting;
         rtf += ' ';
         for (std::string_view run : runs) rtf += run.starts_with('\\') ? std::string(run) : RtfText(run);
@@ -105,7 +105,13 @@ std::string IntroductionRtf() {
     para("\\sa120\\qj\\f0\\fs22",
          {"Wskaż znak na obrazie: gdy kursor zmieni się w dłoń, kliknij, aby zobaczyć znak w powiększeniu "
           "razem z jego ", "\\b ", "urzędową nazwą", "\\b0 ", ". Kliknięcie obrazu zamyka podgląd."});
-    para("\\sa120\\qj\\f0\\fs22\\cf2",
+    para("\\sa120\\qj\\f0\\fs22",
+         {"Kształt i barwa mówią o znaczeniu znaku: ", "\\b ", "ostrzegawcze", "\\b0 ",
+          " to żółte trójkąty z czerwoną obwódką, ", "\\b ", "zakazu", "\\b0 ",
+          " – białe koła z czerwonym obrzeżem, ", "\\b ", "nakazu", "\\b0 ", " – niebieskie koła, a ",
+          "\\b ", "informacyjne", "\\b0 ", " – niebieskie prostokąty. Oznaczenia takie jak ", "\\i ",
+          "A-1", "\\i0 ", " czy ", "\\i ", "B-20", "\\i0 ", " to urzędowe numery znaków."});
+    para("\\sa120\\ql\\f0\\fs22\\cf2",
          {"\\b ", "Uwaga:", "\\b0 ", " znaki ostrzegawcze ustawia się zwykle 150", "\\~", "–", "\\~",
           "300 m przed miejscem niebezpiecznym."});
     para("\\sa120\\qr\\cf1\\f0\\fs18\\i", {"Życzymy bezpiecznej jazdy!", "\\i0 "});

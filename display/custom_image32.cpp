@@ -393,7 +393,8 @@ void TCustomImage32::DrawControlFrame(TBitmap32& dest, int32_t) {
 void TCustomImage32::DrawBitmapFrame(TBitmap32& dest, int32_t) { DrawFocusRect(dest, FPlacedRect); }
 
 void TCustomImage32::PaintOverlay() {
-    for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i) {
+    // Overlay layers draw on the widget, which is only possible inside a paint event.
+    for (int32_t i = 0; Canvas() && i < FLayerCollection->LayerCount(); ++i) {
         TCustomLayer* layer = FLayerCollection->LayerAt(i);
         if (layer->OptionBits() & loOverlay) layer->DrawOverlay(Canvas());
     }

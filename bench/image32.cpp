@@ -1,0 +1,217 @@
+// The image control on screen against a plain widget that draws a QImage of the same size in its
+// paintEvent, measured in the same run on the offscreen platform: a full render and show of a
+// 1024 x 768 control holding an opaque 1024 x 768 bitmap, and a repaint without a change, which
+// must cost only the transfer of the back buffer.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "display/custom_image32.h"
+#include "raster/bitmap32.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+
+// A smooth picture with some noise, opaque like a decoded photograph.
+void PaintPicture(uint32_t* bits, int w, int h) {
+    std::mt19937 rng(1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t n = rng() & 0x0F0F0F;
+            bits[size_t(y) * w + x] =
+                0xFF000000u | (((uint32_t(x * 255 / w) << 16) + (uint32_t(y * 255 / h) << 8) + uint32_t((x ^ y) & 0x7F)) + n);
+        }
+}
+
+class TPlainImageWidget : public QWidget {
+public:
+    explicit TPlainImageWidget(QImage::Format format) : Picture(kWidth, kHeight, format) {
+        PaintPicture(reinterpret_cast<uint32_t*>(Picture.bits()), kWidth, kHeight);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        resize(kWidth, kHeight);
+    }
+    QImage Picture;
+    uint64_t Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawImage(QPoint(0, 0), Picture);
+        ++Paints;
+    }
+};
+
+// The rendering on its own, to split a full repaint into rendering and transfer.
+class TBenchImage : public TImage32 {
+public:
+    using TImage32::RenderBuffer;
+};
+
+struct TScene {
+    std::unique_ptr<TBenchImage> Image;
+    std::unique_ptr<TPlainImageWidget> PlainRgb;
+    std::unique_ptr<TPlainImageWidget> PlainArgb;
+
+    TScene() {
+        Image = std::make_unique<TBenchImage>();
+        Image->resize(kWidth, kHeight);
+        Image->Bitmap().SetDimensions(kWidth, kHeight);
+        PaintPicture(Image->Bitmap().PixelData(), kWidth, kHeight);
+        Image->Bitmap().NotifyChanged();
+        PlainRgb = std::make_unique<TPlainImageWidget>(QImage::Format_RGB32);
+        PlainArgb = std::make_unique<TPlainImageWidget>(QImage::Format_ARGB32);
+        for (QWidget* w : {static_cast<QWidget*>(Image.get()), static_cast<QWidget*>(PlainRgb.get()),
+                           static_cast<QWidget*>(PlainArgb.get())}) {
+            w->show();
+            // Warm the back buffer, the backing store and the caches before anything is timed.
+            for (int i = 0; i < 5; ++i) {
+                if (w == Image.get()) Image->Invalidate();
+                w->repaint();
+            }
+        }
+        QApplication::processEvents();
+    }
+};
+
+// Created by main once the application object exists, and gone before it goes.
+TScene* gScene = nullptr;
+
+TScene& Scene() { return *gScene; }
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "benchmark set-up failed: %s\n", what);
+        std::exit(1);
+    }
+}
+
+void BM_ImageFullRender(benchmark::State& state) {
+    TImage32& image = *Scene().Image;
+    const uint64_t before = image.TransferCount();
+    for (auto _ : state) {
+        image.Invalidate();
+        image.repaint();
+    }
+    Check(image.TransferCount() - before == uint64_t(state.iterations()), "the image control did not paint");
+}
+
+void BM_ImageRenderOnly(benchmark::State& state) {
+    TBenchImage& image = *Scene().Image;
+    for (auto _ : state) image.RenderBuffer();
+    Check(image.BufferValid(), "the buffer was not rendered");
+}
+
+// One copy of the picture's bytes: what the plain widget's paint does at the least.
+void BM_Memcpy(benchmark::State& state) {
+    std::vector<uint32_t> a(size_t(kWidth) * kHeight, 0xFF102030u), b(a.size(), 0);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), a.size() * sizeof(uint32_t));
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_ImageRepaintUnchanged(benchmark::State& state) {
+    TImage32& image = *Scene().Image;
+    image.Invalidate();
+    image.repaint();
+    const uint64_t before = image.TransferCount();
+    for (auto _ : state) image.repaint();
+    Check(image.TransferCount() - before == uint64_t(state.iterations()), "the image control did not paint");
+    Check(image.BufferValid(), "the buffer went stale");
+}
+
+void RepaintPlain(benchmark::State& state, TPlainImageWidget& w) {
+    const uint64_t before = w.Paints;
+    for (auto _ : state) w.repaint();
+    Check(w.Paints - before == uint64_t(state.iterations()), "the plain widget did not paint");
+}
+
+void BM_PlainWidgetRgb32(benchmark::State& state) { RepaintPlain(state, *Scene().PlainRgb); }
+void BM_PlainWidgetArgb32(benchmark::State& state) { RepaintPlain(state, *Scene().PlainArgb); }
+
+void Configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7)->ReportAggregatesOnly(true);
+    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+}
+
+BENCHMARK(BM_ImageFullRender)->Apply(Configure);
+BENCHMARK(BM_ImageRepaintUnchanged)->Apply(Configure);
+BENCHMARK(BM_ImageRenderOnly)->Apply(Configure);
+BENCHMARK(BM_Memcpy)->Apply(Configure);
+BENCHMARK(BM_PlainWidgetRgb32)->Apply(Configure);
+BENCHMARK(BM_PlainWidgetArgb32)->Apply(Configure);
+
+// Console output as usual, plus each run's best real and process CPU times kept for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+                cpuTimes_[run.run_name.str()] = run.GetAdjustedCPUTime();
+            }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatio(const char* what, const char* measured, const char* baseline) const {
+        const std::string suffix = "/repeats:7/process_time/real_time";
+        auto m = times_.find(measured + suffix), b = times_.find(baseline + suffix);
+        if (m == times_.end() || b == times_.end()) return;
+        std::printf("%-56s %6.2f x  (%.1f us vs %.1f us)\n", what, m->second / b->second, m->second, b->second);
+        const double cm = cpuTimes_.at(measured + suffix), cb = cpuTimes_.at(baseline + suffix);
+        std::printf("%-56s %6.2f x  (%.1f us vs %.1f us)\n", "  on process CPU time", cm / cb, cm, cb);
+    }
+
+private:
+    std::map<std::string, double> times_;
+    std::map<std::string, double> cpuTimes_;
+};
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Repetitions of all sides interleaved, so that load from other processes falls on them alike.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int benchArgc = int(args.size());
+    benchmark::Initialize(&benchArgc, args.data());
+    if (benchmark::ReportUnrecognizedArguments(benchArgc, args.data())) return 1;
+    QApplication app(argc, argv);
+    auto scene = std::make_unique<velmora::TScene>();
+    velmora::gScene = scene.get();
+    velmora::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nratios (lower is faster):\n");
+    reporter.PrintRatio("image control full render+show / plain RGB32 widget", "BM_ImageFullRender", "BM_PlainWidgetRgb32");
+    reporter.PrintRatio("image control repaint unchanged / full render", "BM_ImageRepaintUnchanged", "BM_ImageFullRender");
+    reporter.PrintRatio("image control repaint unchanged / plain RGB32 widget", "BM_ImageRepaintUnchanged",
+                        "BM_PlainWidgetRgb32");
+    reporter.PrintRatio("image control rendering alone / full render", "BM_ImageRenderOnly", "BM_ImageFullRender");
+    reporter.PrintRatio("image control rendering alone / memcpy of the picture", "BM_ImageRenderOnly", "BM_Memcpy");
+    reporter.PrintRatio("plain ARGB32 widget / plain RGB32 widget", "BM_PlainWidgetArgb32", "BM_PlainWidgetRgb32");
+    benchmark::Shutdown();
+    velmora::gScene = nullptr;
+    scene.reset();
+    return 0;
+}

@@ -74,7 +74,7 @@ public:
     // The painter on the widget while a paint runs, else null.
     QPainter* Canvas() const { return FCanvas; }
 
-    // How many times the buffer was copied to the widget; diagnostics for tests and benchmarks.
+    // How many paints reached the transfer step; diagnostics for tests and benchmarks.
     uint64_t TransferCount() const { return FTransferCount; }
 
     TPaintBoxNotifyEvent OnGDIOverlay;

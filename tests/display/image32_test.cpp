@@ -349,6 +349,14 @@ TEST_F(Image32Test, OpaqueBitmapClearsOnlyTheBands) {
     image->Buffer().FillAll(kSentinel);
     const QImage covered = Shot();
     EXPECT_EQ(Rgb(covered.pixel(199, 199)), kSentinel & 0xFFFFFFu);
+
+    // One column short of the right edge: that column is a band again.
+    image->SetBitmapOffsetX(0);
+    image->Bitmap().SetDimensions(199, 300);
+    image->Buffer().FillAll(kSentinel);
+    const QImage shortOfEdge = Shot();
+    EXPECT_EQ(Rgb(shortOfEdge.pixel(199, 100)), kControl32 & 0xFFFFFFu);
+    EXPECT_EQ(Rgb(shortOfEdge.pixel(198, 100)), kSentinel & 0xFFFFFFu);
 }
 
 TEST_F(Image32Test, TransparentBitmapClearsTheWholeBufferFirst) {

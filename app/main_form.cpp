@@ -204,7 +204,6 @@ void TMainForm::CreateControls() {
     sub_image->SetBitmapAlign(TBitmapAlign::baCustom);
     sub_image->SetScaleMode(TScaleMode::smNormal);
     sub_image->SetScale(1.0f);
-#ifdef VELMORA_HAS_IMG_VIEW
     sub_image->SetCentered(false);
     sub_image->SetOverSize(0);
     sub_image->SetSizeGrip(TSizeGripStyle::sgNone);
@@ -219,7 +218,6 @@ void TMainForm::CreateControls() {
     bars.SetHandleColor(ViewHandleColor);
     bars.SetShadowColor(ViewHandleColor);
     bars.SetBorderColor(ViewHandleColor);
-#endif
     sub_image->OnMouseDown = [this](TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x,
                                     int32_t y, TCustomLayer* layer) {
         sub_imageMouseDown(sender, button, shift, x, y, layer);

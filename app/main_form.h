@@ -20,19 +20,10 @@
 #include "app/view_services.h"
 #include "core/input.h"
 #include "display/custom_image32.h"
+#include "display/custom_img_view32.h"
 #include "text/string_list.h"
 #include "toolkit/link_label.h"
 #include "toolkit/rich_text_view.h"
-
-#if __has_include("display/custom_img_view32.h")
-#include "display/custom_img_view32.h"
-#define VELMORA_HAS_IMG_VIEW 1
-#else
-namespace velmora {
-// Until the scrolling view is in the tree the item shows in a plain image control.
-using TImgView32 = TImage32;
-}  // namespace velmora
-#endif
 
 namespace velmora {
 

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -226,6 +227,53 @@ TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
     EXPECT_EQ(form.sub_image->BitmapAlign(), TBitmapAlign::baCustom);
     EXPECT_EQ(form.ImageWww->Cursor(), crHandPoint);
     EXPECT_EQ(form.SubNextBtn->Cursor(), crHandPoint);
+}
+
+TEST_F(MainFormTest, ItemViewScrollsLargeItemsWithItsOwnBarsAndStartsUnscrolled) {
+    WriteFullCatalogue(dir_);
+    TMainForm& form = OpenShown();
+    TImgView32& view = *form.sub_image;
+    EXPECT_FALSE(view.Centered());
+    EXPECT_EQ(view.OverSize(), 0);
+    EXPECT_EQ(view.SizeGrip(), TSizeGripStyle::sgNone);
+    EXPECT_EQ(view.BarSize(), 25);
+    EXPECT_EQ(view.BarVisibility(), TScrollBarVisibility::svAuto);
+    for (TArrowBar* bar : {static_cast<TArrowBar*>(view.HorzBar()), static_cast<TArrowBar*>(view.VertBar())}) {
+        EXPECT_EQ(bar->Style(), TRBStyle::rbsMac);
+        EXPECT_FALSE(bar->ShowArrows());
+        EXPECT_FALSE(bar->ShowHandleGrip());
+        EXPECT_EQ(bar->Color(), 14473945);
+        EXPECT_EQ(bar->ButtonColor(), 14473945);
+        EXPECT_EQ(bar->HandleColor(), 9134928);
+        EXPECT_EQ(bar->ShadowColor(), 9134928);
+        EXPECT_EQ(bar->BorderColor(), 9134928);
+    }
+
+    Click(form.cxLabel1);  // item 1 is 100 x 60: sits at the view's top-left, no bars
+    EXPECT_FALSE(view.ScrollBarsShown());
+    EXPECT_EQ(view.BitmapOffsetX(), 0.0f);
+    EXPECT_EQ(view.BitmapOffsetY(), 0.0f);
+
+    Click(form.SubPrevBtn);  // item 3 is 1500 x 1200
+    ASSERT_EQ(view.Bitmap().Width(), 1500);
+    EXPECT_TRUE(view.ScrollBarsShown());
+    const QPoint inside = view.mapTo(&form, QPoint(300, 300));
+    QTest::mouseMove(form.windowHandle(), inside);
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent wheel(QPointF(300, 300), QPointF(view.mapToGlobal(QPoint(300, 300))), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
+    }
+    EXPECT_LT(view.BitmapOffsetY(), 0.0f);
+    const QImage shot = form.grab().toImage();
+    EXPECT_TRUE(Near(shot.pixel(inside), ItemColor));
+
+    // The next item starts at its own top-left corner again.
+    Click(form.SubNextBtn);
+    EXPECT_EQ(view.Bitmap().Width(), 100);
+    EXPECT_EQ(view.BitmapOffsetX(), 0.0f);
+    EXPECT_EQ(view.BitmapOffsetY(), 0.0f);
+    EXPECT_FALSE(view.ScrollBarsShown());
 }
 
 // --- editor mode -----------------------------------------------------------------------------------

@@ -600,6 +600,23 @@ TEST_F(Image32MouseTest, LeavingKeepsTheCursorWhileALayerHoldsTheCapture) {
     EXPECT_EQ(Screen().Cursor(), crDefault);
 }
 
+TEST_F(Image32MouseTest, DoubleClickIsASecondPressMarkedDouble) {
+    // What Qt delivers for a double click: press, release, double-click, release.
+    const QPointF at(120, 130);
+    QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent dclick(QEvent::MouseButtonDblClick, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release2(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    for (QMouseEvent* e : {&press, &release, &dclick, &release2}) QApplication::sendEvent(image, e);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_FALSE(downs[0].Shift & ssDouble);
+    EXPECT_TRUE(downs[1].Shift & ssDouble);
+    EXPECT_EQ(downs[1].Layer, layer);
+    EXPECT_EQ(ups.size(), 2u);
+    EXPECT_EQ(image->LayerCollection().CaptureLayer(), nullptr);
+    EXPECT_FALSE(image->MouseCaptured());
+}
+
 TEST_F(Image32MouseTest, WithoutMouseInputNoLayerIsOffered) {
     image->LayerCollection().MouseInput = false;
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(120, 130));

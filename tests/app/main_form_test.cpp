@@ -49,8 +49,8 @@ QRgb StagePixel(TMainForm& form, int x, int y) {
 }
 
 // A catalogue with a menu, an index, page 1 with three items, page 2 with two and nothing else.
-void WriteFullCatalogue(const TempDir& dir) {
-    const std::string dane = dir.Dir() + "dane/";
+void WriteFullCatalogue(const std::string& appDir) {
+    const std::string dane = appDir + "dane/";
     TempDir::Write(dane + "info.ini", "[1]\r\nItems=3\r\n[2]\r\nItems=2\r\n");
     TempDir::Write(dane + "znaki.txt", "a1.jpg\tNiebezpieczny zakr\xEAt\r\nb2.jpg\tStop\r\n");
     TempDir::Write(dane + "opis.rtf", "{\\rtf1\\ansi Witamy w katalogu.\\par}");
@@ -97,9 +97,9 @@ protected:
         Screen().SetCursor(crDefault);
     }
 
-    TMainForm& Open(bool editor = false, QSize screen = QSize(1024, 768)) {
+    TMainForm& Open(bool editor = false, QSize screen = QSize(1024, 768), std::string appDir = {}) {
         TMainFormOptions options;
-        options.AppDir = dir_.Dir();
+        options.AppDir = appDir.empty() ? dir_.Dir() : appDir;
         options.EditorMode = editor;
         options.ScreenSize = screen;
         form_ = std::make_unique<TMainForm>(options);
@@ -152,7 +152,7 @@ protected:
 // --- start-up ---------------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, StartsOnTheMenuOfAFullCatalogue) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TMainForm& form = Open();
     EXPECT_EQ(form.CurrentPage, 0);
     EXPECT_EQ(form.CurrentItem, 1);
@@ -165,6 +165,19 @@ TEST_F(MainFormTest, StartsOnTheMenuOfAFullCatalogue) {
     EXPECT_EQ(form.SignList->Strings(1), "b2.jpg\tStop");
     EXPECT_EQ(form.InfoIni->GetNumber("2", "Items", 1), 2);
     EXPECT_EQ(Screen().Cursor(), crDefault);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainFormTest, StartsFromAFolderWithPolishLettersInItsName) {
+    const std::string appDir = dir_.Dir() + "Katalog \xC5\xBC\xC3\xB3\xC5\x82w/";  // UTF-8 "żółw"
+    WriteFullCatalogue(appDir);
+    TMainForm& form = Open(false, QSize(1024, 768), appDir);
+    EXPECT_EQ(form.CurrentItem, 1);
+    EXPECT_TRUE(Near(StagePixel(form, 10, 10), MenuColor));
+    EXPECT_TRUE(form.opis->toPlainText().contains(QStringLiteral("Witamy")));
+    EXPECT_EQ(form.SignList->Count(), 2);
+    form.spis_Click(1);
+    EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -230,7 +243,7 @@ TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
 }
 
 TEST_F(MainFormTest, ItemViewScrollsLargeItemsWithItsOwnBarsAndStartsUnscrolled) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TMainForm& form = OpenShown();
     TImgView32& view = *form.sub_image;
     EXPECT_FALSE(view.Centered());
@@ -294,7 +307,7 @@ TEST_F(MainFormTest, EditorModeComesOnlyFromAFirstArgumentOfExactlyDEBUG) {
 }
 
 TEST_F(MainFormTest, EditorButtonsShowOnEveryScreenOnlyInEditorMode) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     for (const bool editor : {true, false}) {
         TMainForm& form = OpenShown(editor);
         auto expectButtons = [&](const char* where) {
@@ -316,7 +329,7 @@ TEST_F(MainFormTest, EditorButtonsShowOnEveryScreenOnlyInEditorMode) {
 // --- clicking through ------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, ChapterIndexAndItemLinksNavigate) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TMainForm& form = OpenShown();
 
     Click(form.cxLabel1);
@@ -363,7 +376,7 @@ TEST_F(MainFormTest, ChapterIndexAndItemLinksNavigate) {
 }
 
 TEST_F(MainFormTest, StageClicksCloseOrOpenTheWebPage) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TMainForm& form = OpenShown();
     ClickStage(10, 670);
     ASSERT_EQ(urls_.size(), 1u);
@@ -380,7 +393,7 @@ TEST_F(MainFormTest, StageClicksCloseOrOpenTheWebPage) {
 // --- hover frames ----------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, HoverFramesShowInTheirColoursAndGoOnLeave) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TMainForm& form = OpenShown();
     Click(form.cxLabel1);
     MoveTo(form.cxLabel10);  // away from the chapter link just clicked
@@ -431,7 +444,7 @@ TEST_F(MainFormTest, StageIsCentredWithTruncatingDivision) {
 // --- errors ----------------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     const std::string dane = dir_.Dir() + "dane/";
     TempDir::Write(dane + "p_menu.jpg", "this is no picture");
     TempDir::Write(dane + "p_3.jpg", "neither is this");
@@ -456,7 +469,7 @@ TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
 }
 
 TEST_F(MainFormTest, AnUndecodableItemLeavesTheCounterSetAndResetsTheCursor) {
-    WriteFullCatalogue(dir_);
+    WriteFullCatalogue(dir_.Dir());
     TempDir::Write(dir_.Dir() + "dane/p_1_2.jpg", std::string("\xFF\xD8", 2));
     TMainForm& form = OpenShown();
     Click(form.cxLabel1);

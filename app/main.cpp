@@ -3,31 +3,40 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QObject>
+#include <QPixmap>
+#include <QWidget>
 #include <QTimer>
 #include <string>
+#include <utility>
 
 #include "app/main_form.h"
 #include "toolkit/application.h"
 
 namespace {
 
-// Ends the event loop once the watched control has painted for the first time. Start-up timing
-// (VELMORA_QUIT_AFTER_FIRST_PAINT) uses it; nothing else does.
+// Ends the event loop once the watched control has painted for the first time. Start-up timing and
+// the whole-program tests (VELMORA_QUIT_AFTER_FIRST_PAINT) use it; nothing else does. A value ending
+// in ".png" names a file that receives a picture of the window first.
 class TQuitAfterFirstPaint : public QObject {
 public:
-    using QObject::QObject;
+    TQuitAfterFirstPaint(QWidget* window, QString shotPath) : FWindow(window), FShotPath(std::move(shotPath)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !FQueued) {
             FQueued = true;
             // Queued, so the paint that is starting now finishes first.
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+            QTimer::singleShot(0, qApp, [this] {
+                if (FShotPath.endsWith(QStringLiteral(".png"))) FWindow->grab().save(FShotPath);
+                QCoreApplication::quit();
+            });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    QWidget* FWindow;
+    QString FShotPath;
     bool FQueued = false;
 };
 
@@ -47,7 +56,7 @@ int main(int argc, char** argv) {
     options.EditorMode = editorMode;
     velmora::TMainForm form(options);
 
-    TQuitAfterFirstPaint quitter;
+    TQuitAfterFirstPaint quitter(&form, qEnvironmentVariable("VELMORA_QUIT_AFTER_FIRST_PAINT"));
     if (!qEnvironmentVariableIsEmpty("VELMORA_QUIT_AFTER_FIRST_PAINT")) form.MainImage->installEventFilter(&quitter);
 
     form.ShowMaximised();

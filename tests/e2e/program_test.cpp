@@ -2,6 +2,7 @@
 // under the offscreen platform, told to quit once the stage has painted.
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -24,11 +25,11 @@ struct TRun {
     QString errors;
 };
 
-TRun RunProgram(const QString& program, const QStringList& args) {
+TRun RunProgram(const QString& program, const QStringList& args, const QString& quitValue = "1") {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("VELMORA_QUIT_AFTER_FIRST_PAINT", "1");
+    env.insert("VELMORA_QUIT_AFTER_FIRST_PAINT", quitValue);
     process.setProcessEnvironment(env);
     process.start(program, args);
     TRun run;
@@ -63,6 +64,37 @@ TEST(Program, StartsOnTheDemoCatalogueInBothModesAndWritesNothing) {
     EXPECT_EQ(Snapshot(dane), before);
 }
 
+// Where the stage's top-left corner lies in a window of that size: centred, truncating toward zero.
+QPoint StageOrigin(QSize window) { return QPoint((window.width() - 1024) / 2, (window.height() - 768) / 2); }
+
+bool Near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 16 && std::abs(qGreen(a) - qGreen(b)) <= 16 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 16;
+}
+
+// Stage points off the introduction's text view, inside the part of the stage that even the offscreen
+// platform's small screen shows.
+const QPoint StagePoints[] = {{150, 90}, {200, 300}, {120, 500}, {230, 650}, {600, 90}, {850, 95}};
+
+TEST(Program, ShowsTheMenuPictureOnTheStage) {
+    const fs::path program = VELMORA_PROGRAM;
+    const QImage menu(QString::fromStdString((program.parent_path() / "dane/p_menu.jpg").string()));
+    ASSERT_FALSE(menu.isNull());
+    TempDir dir;
+    const QString shotPath = QString::fromStdString(dir.File("menu.png"));
+    const TRun run = RunProgram(QString::fromStdString(program.string()), {}, shotPath);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage shot(shotPath);
+    ASSERT_FALSE(shot.isNull());
+    const QPoint origin = StageOrigin(shot.size());
+    for (const QPoint& p : StagePoints) {
+        const QPoint at = origin + p;
+        ASSERT_TRUE(shot.rect().contains(at));
+        EXPECT_TRUE(Near(shot.pixel(at), menu.pixel(p))) << p.x() << "," << p.y() << ": " << std::hex
+                                                          << shot.pixel(at) << " vs " << menu.pixel(p);
+    }
+}
+
 TEST(Program, StartsBesideAnEmptyOrMissingDataDirectory) {
     TempDir dir;
     const fs::path copy = dir.File("velmora");
@@ -70,11 +102,20 @@ TEST(Program, StartsBesideAnEmptyOrMissingDataDirectory) {
     // Without "dane" at all, then with an empty one: the stage stays black and the program still runs.
     for (const bool withDane : {false, true}) {
         if (withDane) fs::create_directory(dir.File("dane"));
-        const TRun run = RunProgram(QString::fromStdString(copy.string()), {});
+        const QString shotPath = QString::fromStdString(dir.File(withDane ? "shots/empty.png" : "shots/none.png"));
+        fs::create_directories(dir.File("shots"));
+        const TRun run = RunProgram(QString::fromStdString(copy.string()), {}, shotPath);
         EXPECT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        // No menu picture: the chapter column shows the image control's black; the item view, shown
+        // as created, covers the rest.
+        const QImage shot(shotPath);
+        ASSERT_FALSE(shot.isNull());
+        for (const QPoint& p : StagePoints) {
+            if (p.x() < 244) EXPECT_EQ(shot.pixel(StageOrigin(shot.size()) + p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
+        }
     }
-    EXPECT_EQ(dir.EntryCount(), 2);  // the program and dane, nothing written beside them
+    EXPECT_EQ(dir.EntryCount(), 3);  // the program, dane and the shots, nothing written beside them
     EXPECT_TRUE(fs::is_empty(dir.File("dane")));
 }
 

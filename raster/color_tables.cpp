@@ -1,7 +1,5 @@
 #include "raster/color_tables.h"
 
-#include <cmath>
-
 #include "raster/blend.h"
 
 namespace velmora {
@@ -11,18 +9,25 @@ namespace detail {
 TColorTable gProductTable;
 TColorTable gQuotientTable;
 
+namespace {
+
+// n / d rounded to nearest with ties to even, in integers: the exact value of the extended-precision
+// division rounded by nearbyint, without 131072 slow floating-point roundings at start-up.
+uint32_t DivideNearestEven(uint32_t n, uint32_t d) {
+    uint32_t q = n / d;
+    uint32_t twiceRest = 2 * (n % d);
+    if (twiceRest > d || (twiceRest == d && (q & 1) != 0)) ++q;
+    return q;
+}
+
+}  // namespace
+
 void FillColorTables() {
-    for (int a = 0; a < 256; ++a) {
-        for (int b = 0; b < 256; ++b) {
-            long double product = std::nearbyint(static_cast<long double>(a) * b / 255.0L);
-            gProductTable[a][b] = static_cast<uint8_t>(product);
-            if (a == 0) {
-                gQuotientTable[a][b] = 0;
-            } else {
-                // Entries with b > a exceed a byte; only their low 8 bits are kept.
-                long long quotient = static_cast<long long>(std::nearbyint(static_cast<long double>(b) * 255.0L / a));
-                gQuotientTable[a][b] = static_cast<uint8_t>(quotient & 0xFF);
-            }
+    for (uint32_t a = 0; a < 256; ++a) {
+        for (uint32_t b = 0; b < 256; ++b) {
+            gProductTable[a][b] = static_cast<uint8_t>(DivideNearestEven(a * b, 255));
+            // Entries with b > a exceed a byte; only their low 8 bits are kept.
+            gQuotientTable[a][b] = a == 0 ? 0 : static_cast<uint8_t>(DivideNearestEven(b * 255, a) & 0xFF);
         }
     }
 }

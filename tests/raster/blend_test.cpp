@@ -1,6 +1,8 @@
 // Blend, merge, mix and interpolation in both variants against plain per-channel references.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -187,6 +189,19 @@ TEST(ColorTables, MatchIntegerRoundingEverywhere) {
     EXPECT_EQ(quotient[2][1], 128);  // 127.5 likewise
     EXPECT_EQ(product[255][255], 255);
     EXPECT_EQ(product[128][128], 64);
+}
+
+TEST(ColorTables, EqualExtendedPrecisionRounding) {
+    // The tables' definition: the quotients taken in extended precision, rounded halves to even.
+    const TColorTable& product = ProductTable();
+    const TColorTable& quotient = QuotientTable();
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            ASSERT_EQ(product[a][b], uint8_t(std::nearbyint(static_cast<long double>(a) * b / 255.0L)));
+            if (a > 0)
+                ASSERT_EQ(quotient[a][b], uint8_t(int64_t(std::nearbyint(static_cast<long double>(b) * 255.0L / a)) & 0xFF));
+        }
+    }
 }
 
 // ---- blend ---------------------------------------------------------------------------------

@@ -1,9 +1,9 @@
 #include "toolkit/application.h"
 
-#include <QMessageBox>
 #include <exception>
 
 #include "toolkit/code_page.h"
+#include "toolkit/message_box.h"
 #include "toolkit/system_colors.h"
 
 namespace velmora {
@@ -45,9 +45,6 @@ void TApplication::ShowException(const std::string& message) {
     if (box) box(FromWin1250(FTitle), FromWin1250(ErrorBoxText(message)));
 }
 
-void TApplication::ShowErrorMessageBox(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
-    box.exec();
-}
+void TApplication::ShowErrorMessageBox(const QString& title, const QString& text) { ShowError(title, text); }
 
 }  // namespace velmora

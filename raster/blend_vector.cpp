@@ -1,6 +1,7 @@
 // The vector variant: each channel in a 16-bit lane, c = ((Fc - Bc) * w + Bc * 256 + 128) >> 8.
 // Lane sums are taken modulo 2^16, which is exact because the true sums lie in 0..65408. The row
-// forms handle four pixels per step with SSE2 and finish the row one pixel at a time.
+// forms handle four pixels per step with SSE2 (the merge rows eight) and finish the row one pixel at a
+// time.
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -122,79 +123,128 @@ void MixRowV(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
     for (; i < count; ++i) dst[i] = VectorCombine(src[i], dst[i], w);
 }
 
-// round(x / 255) for x = a * b with a, b <= 255 in 16-bit lanes; such products never tie, so this is
-// exactly ProductTable[a][b].
+// round(x / 255) for 0 <= x <= 65025 in 16-bit lanes, as ((x + 128) * 257) >> 16. No integer x
+// lies exactly halfway between two multiples of 255, so this is also ProductTable[a][b] for x = a * b.
 inline __m128i Div255(__m128i x) {
-    x = _mm_add_epi16(x, _mm_set1_epi16(128));
-    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
-
-// The general merge of two pixels unpacked to 16-bit lanes, alphas spread over their lanes: the
-// table lookups computed instead. The quotient round(p * 255 / ra) is an exact single-precision
-// division (no false halves: a true quotient lies at least 1/510 from one) converted with the
-// default nearest-even rounding, which settles the ties as QuotientTable does.
-inline __m128i MergeGeneral2(__m128i f, __m128i b, __m128i fa, __m128i ba, __m128i ra) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i xb = Div255(_mm_mullo_epi16(ba, b));
-    __m128i d = _mm_sub_epi16(f, xb);
-    __m128i sign = _mm_srai_epi16(d, 15);
-    __m128i step = Div255(_mm_mullo_epi16(fa, _mm_sub_epi16(_mm_xor_si128(d, sign), sign)));
-    __m128i p = _mm_add_epi16(xb, _mm_sub_epi16(_mm_xor_si128(step, sign), sign));
-    __m128i n = _mm_mullo_epi16(p, _mm_set1_epi16(255));
-    __m128 raLo = _mm_cvtepi32_ps(_mm_unpacklo_epi16(ra, zero));
-    __m128 raHi = _mm_cvtepi32_ps(_mm_unpackhi_epi16(ra, zero));
-    __m128i qLo = _mm_cvtps_epi32(_mm_div_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(n, zero)), raLo));
-    __m128i qHi = _mm_cvtps_epi32(_mm_div_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(n, zero)), raHi));
-    return _mm_packs_epi32(qLo, qHi);
-}
-
-inline __m128i SpreadAlpha16(__m128i unpacked) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(unpacked, 0xFF), 0xFF); }
 
 inline __m128i Select(__m128i mask, __m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
 
-// Four pixels of MergeWith<BlendPixelV>, the cases tested in the same order.
-inline __m128i Merge4(__m128i f, __m128i b) {
+// Eight pixels split into planes of 16-bit lanes, pixel i in lane i of each: blue, green, red, alpha.
+inline void SplitPlanes(__m128i x0, __m128i x1, __m128i planes[4]) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i t0 = _mm_unpacklo_epi8(x0, x1), t1 = _mm_unpackhi_epi8(x0, x1);  // pixels i and i + 4 side by side
+    __m128i t2 = _mm_unpacklo_epi8(t0, t1), t3 = _mm_unpackhi_epi8(t0, t1);  // even and odd pixels
+    __m128i bg = _mm_unpacklo_epi8(t2, t3), ra = _mm_unpackhi_epi8(t2, t3);  // B0..B7 G0..G7, R0..R7 A0..A7
+    planes[0] = _mm_unpacklo_epi8(bg, zero);
+    planes[1] = _mm_unpackhi_epi8(bg, zero);
+    planes[2] = _mm_unpacklo_epi8(ra, zero);
+    planes[3] = _mm_unpackhi_epi8(ra, zero);
+}
+
+// The inverse of SplitPlanes for lanes holding 0..255.
+inline void JoinPlanes(const __m128i planes[4], __m128i& x0, __m128i& x1) {
+    __m128i bg = _mm_packus_epi16(planes[0], planes[1]), ra = _mm_packus_epi16(planes[2], planes[3]);
+    __m128i u0 = _mm_unpacklo_epi8(bg, ra), u1 = _mm_unpackhi_epi8(bg, ra);  // B R pairs, G A pairs
+    x0 = _mm_unpacklo_epi8(u0, u1);
+    x1 = _mm_unpackhi_epi8(u0, u1);
+}
+
+// The general merge of eight pixels in planes, both alphas in 1..254, so 2 <= Ra <= 255:
+//   P = round(((255 - Fa) * Xb + Fa * Fc) / 255), which is Xb + ProductTable[Fa][|d|] with d's sign
+//   (the quotient never ties, so rounding commutes with the sign), and the colour is round(255 P / Ra)
+//   with halves to even. The quotient starts from K = round(65280 / Ra): q0 = floor(P * K / 256) is
+//   within (-0.5, 1.5) below the true 255 P / Ra, so the remainder r = 255 P - q0 * Ra settles it in
+//   one step: q0 + 1 when 2r > Ra, or on a tie (2r = Ra) when q0 is odd.
+// Lanes of other alphas come out meaningless but harmless (Ra is kept at least 2).
+inline void MergeGeneralPlanes(const __m128i f[4], __m128i b[4]) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i fa = f[3], ba = b[3];
+    __m128i ra = _mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(fa, ba), Div255(_mm_mullo_epi16(fa, ba))), _mm_set1_epi16(2));
+    // One correctly rounded division per pixel; 65280 / Ra is never near a half, so K is exact.
+    const __m128 numerator = _mm_set1_ps(65280.0f);
+    __m128i kLo = _mm_cvtps_epi32(_mm_div_ps(numerator, _mm_cvtepi32_ps(_mm_unpacklo_epi16(ra, zero))));
+    __m128i kHi = _mm_cvtps_epi32(_mm_div_ps(numerator, _mm_cvtepi32_ps(_mm_unpackhi_epi16(ra, zero))));
+    __m128i k = _mm_packs_epi32(kLo, kHi);  // at most 32640
+    __m128i faInv = _mm_sub_epi16(_mm_set1_epi16(255), fa);
+    for (int c = 0; c < 3; ++c) {
+        __m128i xb = Div255(_mm_mullo_epi16(ba, b[c]));
+        __m128i p = Div255(_mm_add_epi16(_mm_mullo_epi16(faInv, xb), _mm_mullo_epi16(fa, f[c])));
+        __m128i p256 = _mm_slli_epi16(p, 8);
+        __m128i q0 = _mm_mulhi_epu16(p256, k);
+        // |r| < 1.5 Ra, so r and 2r are exact in signed 16-bit lanes.
+        __m128i r = _mm_sub_epi16(_mm_sub_epi16(p256, p), _mm_mullo_epi16(q0, ra));
+        __m128i twiceR = _mm_add_epi16(_mm_add_epi16(r, r), _mm_and_si128(q0, one));
+        b[c] = _mm_sub_epi16(q0, _mm_cmpgt_epi16(twiceR, ra));
+    }
+    b[3] = ra;
+}
+
+// Settles the pixels whose alphas take a shortcut, in MergeWith's order; r is the general result.
+inline __m128i MergeSpecial4(__m128i f, __m128i b, __m128i r) {
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     const __m128i zero = _mm_setzero_si128();
     __m128i fAlpha = _mm_and_si128(f, alphaMask), bAlpha = _mm_and_si128(b, alphaMask);
-    __m128i fClear = _mm_cmpeq_epi32(fAlpha, zero);
     __m128i bOpaque = _mm_cmpeq_epi32(bAlpha, alphaMask);
     __m128i takeF = _mm_or_si128(_mm_cmpeq_epi32(fAlpha, alphaMask), _mm_cmpeq_epi32(bAlpha, zero));
-    __m128i special = _mm_or_si128(_mm_or_si128(fClear, bOpaque), takeF);
-    __m128i r = f;
-    if (_mm_movemask_ps(_mm_castsi128_ps(special)) != 0xF) {
-        __m128i fLo = _mm_unpacklo_epi8(f, zero), fHi = _mm_unpackhi_epi8(f, zero);
-        __m128i bLo = _mm_unpacklo_epi8(b, zero), bHi = _mm_unpackhi_epi8(b, zero);
-        __m128i faLo = SpreadAlpha16(fLo), faHi = SpreadAlpha16(fHi);
-        __m128i baLo = SpreadAlpha16(bLo), baHi = SpreadAlpha16(bHi);
-        const __m128i one = _mm_set1_epi16(1);
-        // ra = Fa + Ba - ProductTable[Ba][Fa], kept at least 1 for the lanes that will not be used
-        __m128i raLo = _mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(faLo, baLo), Div255(_mm_mullo_epi16(faLo, baLo))), one);
-        __m128i raHi = _mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(faHi, baHi), Div255(_mm_mullo_epi16(faHi, baHi))), one);
-        __m128i general = _mm_packus_epi16(MergeGeneral2(fLo, bLo, faLo, baLo, raLo), MergeGeneral2(fHi, bHi, faHi, baHi, raHi));
-        r = Select(alphaMask, _mm_packus_epi16(raLo, raHi), general);
-    }
     r = Select(takeF, f, r);
     if (_mm_movemask_ps(_mm_castsi128_ps(bOpaque)) != 0)
         r = Select(bOpaque, _mm_or_si128(Combine4(f, b, SpreadAlpha(f)), alphaMask), r);
-    return Select(fClear, b, r);
+    return Select(_mm_cmpeq_epi32(fAlpha, zero), b, r);
+}
+
+// Eight pixels of MergeWith<BlendPixelV>.
+inline void Merge8(__m128i f0, __m128i f1, __m128i& b0, __m128i& b1) {
+    __m128i fp[4], bp[4];
+    SplitPlanes(f0, f1, fp);
+    SplitPlanes(b0, b1, bp);
+    // Any alpha of 0 or 255 on either side takes a shortcut.
+    __m128i special = _mm_or_si128(_mm_cmpeq_epi16(_mm_min_epi16(fp[3], bp[3]), _mm_setzero_si128()),
+                                   _mm_cmpeq_epi16(_mm_max_epi16(fp[3], bp[3]), _mm_set1_epi16(255)));
+    int specialMask = _mm_movemask_epi8(special);
+    if (specialMask == 0xFFFF) {
+        b0 = MergeSpecial4(f0, b0, f0);
+        b1 = MergeSpecial4(f1, b1, f1);
+        return;
+    }
+    MergeGeneralPlanes(fp, bp);
+    __m128i r0, r1;
+    JoinPlanes(bp, r0, r1);
+    if (specialMask != 0) {
+        r0 = MergeSpecial4(f0, b0, r0);
+        r1 = MergeSpecial4(f1, b1, r1);
+    }
+    b0 = r0;
+    b1 = r1;
 }
 
 void MergeRowV(const TColor32* src, TColor32* dst, int32_t count) {
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) Store4(dst + i, Merge4(Load4(src + i), Load4(dst + i)));
+    for (; i + 8 <= count; i += 8) {
+        __m128i b0 = Load4(dst + i), b1 = Load4(dst + i + 4);
+        Merge8(Load4(src + i), Load4(src + i + 4), b0, b1);
+        Store4(dst + i, b0);
+        Store4(dst + i + 4, b1);
+    }
     for (; i < count; ++i) dst[i] = MergeWith<BlendPixelV>(src[i], dst[i]);
+}
+
+// Fa := ProductTable[M][Fa], colour channels kept; the 32-bit lanes hold the product in their low 16 bits.
+inline __m128i ScaleAlpha4(__m128i f, __m128i master) {
+    __m128i fa = Div255(_mm_mullo_epi16(_mm_srli_epi32(f, 24), master));
+    return _mm_or_si128(_mm_and_si128(f, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(fa, 24));
 }
 
 void MergeRowMasterV(const TColor32* src, TColor32* dst, int32_t count, uint32_t m) {
     const __m128i master = _mm_set1_epi32(int(m & 0xFF));
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        __m128i f = Load4(src + i);
-        // Fa := ProductTable[M][Fa]; the 32-bit lanes hold the product in their low 16 bits.
-        __m128i fa = Div255(_mm_mullo_epi16(_mm_srli_epi32(f, 24), master));
-        f = _mm_or_si128(_mm_and_si128(f, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(fa, 24));
-        Store4(dst + i, Merge4(f, Load4(dst + i)));
+    for (; i + 8 <= count; i += 8) {
+        __m128i b0 = Load4(dst + i), b1 = Load4(dst + i + 4);
+        Merge8(ScaleAlpha4(Load4(src + i), master), ScaleAlpha4(Load4(src + i + 4), master), b0, b1);
+        Store4(dst + i, b0);
+        Store4(dst + i + 4, b1);
     }
     for (; i < count; ++i) dst[i] = MergeMasterWith<BlendPixelV>(src[i], dst[i], m);
 }

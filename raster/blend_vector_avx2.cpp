@@ -79,74 +79,118 @@ void MixRowAvx2(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
     if (i < count) kVectorSse2BlendOps.MixRow(src + i, dst + i, count - i, w);
 }
 
+// round(x / 255) for 0 <= x <= 65025, as ((x + 128) * 257) >> 16 (no integer x ties).
 inline __m256i Div255x8(__m256i x) {
-    x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+    return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
-inline __m256i SpreadAlpha16x8(__m256i unpacked) {
-    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(unpacked, 0xFF), 0xFF);
-}
-
-// Four pixels (two per 128-bit half) of the general merge, as MergeGeneral2 of the SSE2 rows.
-inline __m256i MergeGeneral4(__m256i f, __m256i b, __m256i fa, __m256i ba, __m256i ra) {
+// Sixteen pixels split into planes of 16-bit lanes: blue, green, red, alpha. Each 128-bit half
+// splits on its own (pixels 0-3 and 8-11 in the low half), and JoinPlanes16 undoes it the same way.
+inline void SplitPlanes16(__m256i x0, __m256i x1, __m256i planes[4]) {
     const __m256i zero = _mm256_setzero_si256();
-    __m256i xb = Div255x8(_mm256_mullo_epi16(ba, b));
-    __m256i d = _mm256_sub_epi16(f, xb);
-    __m256i sign = _mm256_srai_epi16(d, 15);
-    __m256i step = Div255x8(_mm256_mullo_epi16(fa, _mm256_sub_epi16(_mm256_xor_si256(d, sign), sign)));
-    __m256i p = _mm256_add_epi16(xb, _mm256_sub_epi16(_mm256_xor_si256(step, sign), sign));
-    __m256i n = _mm256_mullo_epi16(p, _mm256_set1_epi16(255));
-    __m256 raLo = _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(ra, zero));
-    __m256 raHi = _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(ra, zero));
-    __m256i qLo = _mm256_cvtps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(n, zero)), raLo));
-    __m256i qHi = _mm256_cvtps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(n, zero)), raHi));
-    return _mm256_packs_epi32(qLo, qHi);
+    __m256i t0 = _mm256_unpacklo_epi8(x0, x1), t1 = _mm256_unpackhi_epi8(x0, x1);
+    __m256i t2 = _mm256_unpacklo_epi8(t0, t1), t3 = _mm256_unpackhi_epi8(t0, t1);
+    __m256i bg = _mm256_unpacklo_epi8(t2, t3), ra = _mm256_unpackhi_epi8(t2, t3);
+    planes[0] = _mm256_unpacklo_epi8(bg, zero);
+    planes[1] = _mm256_unpackhi_epi8(bg, zero);
+    planes[2] = _mm256_unpacklo_epi8(ra, zero);
+    planes[3] = _mm256_unpackhi_epi8(ra, zero);
 }
 
-inline __m256i Merge8(__m256i f, __m256i b) {
+inline void JoinPlanes16(const __m256i planes[4], __m256i& x0, __m256i& x1) {
+    __m256i bg = _mm256_packus_epi16(planes[0], planes[1]), ra = _mm256_packus_epi16(planes[2], planes[3]);
+    __m256i u0 = _mm256_unpacklo_epi8(bg, ra), u1 = _mm256_unpackhi_epi8(bg, ra);
+    x0 = _mm256_unpacklo_epi8(u0, u1);
+    x1 = _mm256_unpackhi_epi8(u0, u1);
+}
+
+// The general merge in planes, as MergeGeneralPlanes of the SSE2 rows: one division per pixel for
+// K = round(65280 / Ra), then per channel an estimate below by less than 1.5 and an exact
+// remainder step that also settles ties to even.
+inline void MergeGeneralPlanes16(const __m256i f[4], __m256i b[4]) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i fa = f[3], ba = b[3];
+    __m256i ra = _mm256_max_epi16(
+        _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255x8(_mm256_mullo_epi16(fa, ba))), _mm256_set1_epi16(2));
+    const __m256 numerator = _mm256_set1_ps(65280.0f);
+    __m256i kLo = _mm256_cvtps_epi32(_mm256_div_ps(numerator, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(ra, zero))));
+    __m256i kHi = _mm256_cvtps_epi32(_mm256_div_ps(numerator, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(ra, zero))));
+    __m256i k = _mm256_packs_epi32(kLo, kHi);
+    __m256i faInv = _mm256_sub_epi16(_mm256_set1_epi16(255), fa);
+    for (int c = 0; c < 3; ++c) {
+        __m256i xb = Div255x8(_mm256_mullo_epi16(ba, b[c]));
+        __m256i p = Div255x8(_mm256_add_epi16(_mm256_mullo_epi16(faInv, xb), _mm256_mullo_epi16(fa, f[c])));
+        __m256i p256 = _mm256_slli_epi16(p, 8);
+        __m256i q0 = _mm256_mulhi_epu16(p256, k);
+        __m256i r = _mm256_sub_epi16(_mm256_sub_epi16(p256, p), _mm256_mullo_epi16(q0, ra));
+        __m256i twiceR = _mm256_add_epi16(_mm256_add_epi16(r, r), _mm256_and_si256(q0, one));
+        b[c] = _mm256_sub_epi16(q0, _mm256_cmpgt_epi16(twiceR, ra));
+    }
+    b[3] = ra;
+}
+
+// Settles the pixels whose alphas take a shortcut, in MergeWith's order; r is the general result.
+inline __m256i MergeSpecial8(__m256i f, __m256i b, __m256i r) {
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
     const __m256i zero = _mm256_setzero_si256();
     __m256i fAlpha = _mm256_and_si256(f, alphaMask), bAlpha = _mm256_and_si256(b, alphaMask);
-    __m256i fClear = _mm256_cmpeq_epi32(fAlpha, zero);
     __m256i bOpaque = _mm256_cmpeq_epi32(bAlpha, alphaMask);
     __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi32(fAlpha, alphaMask), _mm256_cmpeq_epi32(bAlpha, zero));
-    __m256i special = _mm256_or_si256(_mm256_or_si256(fClear, bOpaque), takeF);
-    __m256i r = f;
-    if (_mm256_movemask_ps(_mm256_castsi256_ps(special)) != 0xFF) {
-        __m256i fLo = _mm256_unpacklo_epi8(f, zero), fHi = _mm256_unpackhi_epi8(f, zero);
-        __m256i bLo = _mm256_unpacklo_epi8(b, zero), bHi = _mm256_unpackhi_epi8(b, zero);
-        __m256i faLo = SpreadAlpha16x8(fLo), faHi = SpreadAlpha16x8(fHi);
-        __m256i baLo = SpreadAlpha16x8(bLo), baHi = SpreadAlpha16x8(bHi);
-        const __m256i one = _mm256_set1_epi16(1);
-        __m256i raLo = _mm256_max_epi16(
-            _mm256_sub_epi16(_mm256_add_epi16(faLo, baLo), Div255x8(_mm256_mullo_epi16(faLo, baLo))), one);
-        __m256i raHi = _mm256_max_epi16(
-            _mm256_sub_epi16(_mm256_add_epi16(faHi, baHi), Div255x8(_mm256_mullo_epi16(faHi, baHi))), one);
-        __m256i general =
-            _mm256_packus_epi16(MergeGeneral4(fLo, bLo, faLo, baLo, raLo), MergeGeneral4(fHi, bHi, faHi, baHi, raHi));
-        r = _mm256_blendv_epi8(general, _mm256_packus_epi16(raLo, raHi), alphaMask);
-    }
     r = _mm256_blendv_epi8(r, f, takeF);
-    if (_mm256_movemask_ps(_mm256_castsi256_ps(bOpaque)) != 0)
+    if (!_mm256_testz_si256(bOpaque, bOpaque))
         r = _mm256_blendv_epi8(r, _mm256_or_si256(Combine8(f, b, SpreadAlpha8(f)), alphaMask), bOpaque);
-    return _mm256_blendv_epi8(r, b, fClear);
+    return _mm256_blendv_epi8(r, b, _mm256_cmpeq_epi32(fAlpha, zero));
+}
+
+// Sixteen pixels of MergeWith<BlendPixelV>.
+inline void Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1) {
+    __m256i fp[4], bp[4];
+    SplitPlanes16(f0, f1, fp);
+    SplitPlanes16(b0, b1, bp);
+    __m256i special = _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_min_epu16(fp[3], bp[3]), _mm256_setzero_si256()),
+                                      _mm256_cmpeq_epi16(_mm256_max_epu16(fp[3], bp[3]), _mm256_set1_epi16(255)));
+    uint32_t specialMask = uint32_t(_mm256_movemask_epi8(special));
+    if (specialMask == 0xFFFFFFFFu) {
+        b0 = MergeSpecial8(f0, b0, f0);
+        b1 = MergeSpecial8(f1, b1, f1);
+        return;
+    }
+    MergeGeneralPlanes16(fp, bp);
+    __m256i r0, r1;
+    JoinPlanes16(bp, r0, r1);
+    if (specialMask != 0) {
+        r0 = MergeSpecial8(f0, b0, r0);
+        r1 = MergeSpecial8(f1, b1, r1);
+    }
+    b0 = r0;
+    b1 = r1;
 }
 
 void MergeRowAvx2(const TColor32* src, TColor32* dst, int32_t count) {
     int32_t i = 0;
-    for (; i + 8 <= count; i += 8) Store8(dst + i, Merge8(Load8(src + i), Load8(dst + i)));
+    for (; i + 16 <= count; i += 16) {
+        __m256i b0 = Load8(dst + i), b1 = Load8(dst + i + 8);
+        Merge16(Load8(src + i), Load8(src + i + 8), b0, b1);
+        Store8(dst + i, b0);
+        Store8(dst + i + 8, b1);
+    }
     if (i < count) kVectorSse2BlendOps.Merge.Row(src + i, dst + i, count - i);
+}
+
+inline __m256i ScaleAlpha8(__m256i f, __m256i master) {
+    __m256i fa = Div255x8(_mm256_mullo_epi16(_mm256_srli_epi32(f, 24), master));
+    return _mm256_or_si256(_mm256_and_si256(f, _mm256_set1_epi32(0x00FFFFFF)), _mm256_slli_epi32(fa, 24));
 }
 
 void MergeRowMasterAvx2(const TColor32* src, TColor32* dst, int32_t count, uint32_t m) {
     const __m256i master = _mm256_set1_epi32(int(m & 0xFF));
     int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        __m256i f = Load8(src + i);
-        __m256i fa = Div255x8(_mm256_mullo_epi16(_mm256_srli_epi32(f, 24), master));
-        f = _mm256_or_si256(_mm256_and_si256(f, _mm256_set1_epi32(0x00FFFFFF)), _mm256_slli_epi32(fa, 24));
-        Store8(dst + i, Merge8(f, Load8(dst + i)));
+    for (; i + 16 <= count; i += 16) {
+        __m256i b0 = Load8(dst + i), b1 = Load8(dst + i + 8);
+        Merge16(ScaleAlpha8(Load8(src + i), master), ScaleAlpha8(Load8(src + i + 8), master), b0, b1);
+        Store8(dst + i, b0);
+        Store8(dst + i + 8, b1);
     }
     if (i < count) kVectorSse2BlendOps.Merge.RowMaster(src + i, dst + i, count - i, m);
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "raster/blend.h"
@@ -392,6 +393,40 @@ TEST_P(BlendVariants, MergeRowAllChannelPairsOnSampledAlphas) {
                 ASSERT_EQ(out[i], RefMerge(V(), src[i], dst[i])) << std::hex << src[i] << " over " << dst[i];
         }
     }
+}
+
+// The quotient round(255 P / Ra) for every numerator P <= Ra and every result alpha the general merge
+// can produce: one alpha pair per Ra, under every pair of channel values, in the blue channel (green
+// and red take the channels swapped and inverted).
+TEST_P(BlendVariants, MergeRowEveryQuotientOfTheGeneralCase) {
+    std::vector<std::pair<uint32_t, uint32_t>> pairOfRa(256, {0u, 0u});
+    for (uint32_t fa = 1; fa < 255; ++fa)
+        for (uint32_t ba = 1; ba < 255; ++ba) {
+            uint32_t ra = fa + ba - RefProduct(ba, fa);
+            if (pairOfRa[ra].first == 0) pairOfRa[ra] = {fa, ba};
+        }
+    std::vector<std::vector<bool>> covered(256, std::vector<bool>(256, false));
+    std::vector<TColor32> src, dst, out;
+    for (uint32_t ra = 0; ra < 256; ++ra) {
+        const auto [fa, ba] = pairOfRa[ra];
+        if (fa == 0) continue;
+        src.clear();
+        dst.clear();
+        for (uint32_t x = 0; x < 256; ++x)
+            for (uint32_t y = 0; y < 256; ++y) {
+                src.push_back((fa << 24) | ((255 - x) << 16) | (y << 8) | x);
+                dst.push_back((ba << 24) | (y << 16) | (x << 8) | y);
+                int32_t xb = int32_t(RefProduct(ba, y)), d = int32_t(x) - xb;
+                int32_t step = int32_t(RefProduct(fa, uint32_t(d < 0 ? -d : d)));
+                covered[ra][uint32_t(d < 0 ? xb - step : xb + step)] = true;
+            }
+        out = dst;
+        Ops().Merge.Row(src.data(), out.data(), int32_t(out.size()));
+        for (size_t i = 0; i < out.size(); ++i)
+            ASSERT_EQ(out[i], RefMerge(V(), src[i], dst[i])) << std::hex << src[i] << " over " << dst[i];
+    }
+    for (uint32_t ra = 2; ra < 256; ++ra)
+        for (uint32_t p = 0; p <= ra; ++p) ASSERT_TRUE(covered[ra][p]) << "P " << p << " of Ra " << ra << " never met";
 }
 
 TEST_P(BlendVariants, MergeMasterScalesSourceAlphaOnly) {

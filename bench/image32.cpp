@@ -1,7 +1,9 @@
 // The image control on screen against a plain widget that draws a QImage of the same size in its
 // paintEvent, measured in the same run on the offscreen platform: a full render and show of a
 // 1024 x 768 control holding an opaque 1024 x 768 bitmap, and a repaint without a change, which
-// must cost only the transfer of the back buffer.
+// must cost only one transfer. Such a picture is shown straight from the bitmap; the same control
+// made to render through its back buffer, and a stage-like one whose bitmap is custom-drawn without
+// a combine handler, show what the buffered path costs.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -58,35 +60,59 @@ protected:
     }
 };
 
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "benchmark set-up failed: %s\n", what);
+        std::exit(1);
+    }
+}
+
 // The rendering on its own, to split a full repaint into rendering and transfer.
 class TBenchImage : public TImage32 {
 public:
     using TImage32::RenderBuffer;
+    using TImage32::SetDirectShowAllowed;
+    using TImage32::ShowsBitmapDirectly;
 };
+
+std::unique_ptr<TBenchImage> MakeImage(TDrawMode mode, bool direct) {
+    auto image = std::make_unique<TBenchImage>();
+    image->resize(kWidth, kHeight);
+    image->Bitmap().SetDimensions(kWidth, kHeight);
+    PaintPicture(image->Bitmap().PixelData(), kWidth, kHeight);
+    image->Bitmap().SetDrawMode(mode);
+    image->Bitmap().NotifyChanged();
+    image->SetDirectShowAllowed(direct);
+    return image;
+}
 
 struct TScene {
     std::unique_ptr<TBenchImage> Image;
+    std::unique_ptr<TBenchImage> Buffered;
+    std::unique_ptr<TBenchImage> BufferedCustom;
     std::unique_ptr<TPlainImageWidget> PlainRgb;
     std::unique_ptr<TPlainImageWidget> PlainArgb;
 
     TScene() {
-        Image = std::make_unique<TBenchImage>();
-        Image->resize(kWidth, kHeight);
-        Image->Bitmap().SetDimensions(kWidth, kHeight);
-        PaintPicture(Image->Bitmap().PixelData(), kWidth, kHeight);
-        Image->Bitmap().NotifyChanged();
+        Image = MakeImage(TDrawMode::dmOpaque, true);
+        Buffered = MakeImage(TDrawMode::dmOpaque, false);
+        BufferedCustom = MakeImage(TDrawMode::dmCustom, false);
         PlainRgb = std::make_unique<TPlainImageWidget>(QImage::Format_RGB32);
         PlainArgb = std::make_unique<TPlainImageWidget>(QImage::Format_ARGB32);
-        for (QWidget* w : {static_cast<QWidget*>(Image.get()), static_cast<QWidget*>(PlainRgb.get()),
+        for (QWidget* w : {static_cast<QWidget*>(Image.get()), static_cast<QWidget*>(Buffered.get()),
+                           static_cast<QWidget*>(BufferedCustom.get()), static_cast<QWidget*>(PlainRgb.get()),
                            static_cast<QWidget*>(PlainArgb.get())}) {
             w->show();
             // Warm the back buffer, the backing store and the caches before anything is timed.
             for (int i = 0; i < 5; ++i) {
-                if (w == Image.get()) Image->Invalidate();
+                if (auto* image = dynamic_cast<TImage32*>(w)) image->Invalidate();
                 w->repaint();
             }
         }
         QApplication::processEvents();
+        Check(Image->ShowsBitmapDirectly(), "the opaque picture is not shown from the bitmap");
+        Check(!Buffered->ShowsBitmapDirectly() && !BufferedCustom->ShowsBitmapDirectly(),
+              "a buffered control showed the bitmap");
     }
 };
 
@@ -95,15 +121,7 @@ TScene* gScene = nullptr;
 
 TScene& Scene() { return *gScene; }
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "benchmark set-up failed: %s\n", what);
-        std::exit(1);
-    }
-}
-
-void BM_ImageFullRender(benchmark::State& state) {
-    TImage32& image = *Scene().Image;
+void FullRender(benchmark::State& state, TImage32& image) {
     const uint64_t before = image.TransferCount();
     for (auto _ : state) {
         image.Invalidate();
@@ -112,8 +130,13 @@ void BM_ImageFullRender(benchmark::State& state) {
     Check(image.TransferCount() - before == uint64_t(state.iterations()), "the image control did not paint");
 }
 
+void BM_ImageFullRender(benchmark::State& state) { FullRender(state, *Scene().Image); }
+void BM_BufferedFullRender(benchmark::State& state) { FullRender(state, *Scene().Buffered); }
+void BM_BufferedCustomFullRender(benchmark::State& state) { FullRender(state, *Scene().BufferedCustom); }
+
+// Rendering through the back buffer alone: the copy of the bitmap into it.
 void BM_ImageRenderOnly(benchmark::State& state) {
-    TBenchImage& image = *Scene().Image;
+    TBenchImage& image = *Scene().Buffered;
     for (auto _ : state) image.RenderBuffer();
     Check(image.BufferValid(), "the buffer was not rendered");
 }
@@ -154,6 +177,8 @@ void Configure(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_ImageFullRender)->Apply(Configure);
 BENCHMARK(BM_ImageRepaintUnchanged)->Apply(Configure);
+BENCHMARK(BM_BufferedFullRender)->Apply(Configure);
+BENCHMARK(BM_BufferedCustomFullRender)->Apply(Configure);
 BENCHMARK(BM_ImageRenderOnly)->Apply(Configure);
 BENCHMARK(BM_Memcpy)->Apply(Configure);
 BENCHMARK(BM_PlainWidgetRgb32)->Apply(Configure);
@@ -207,8 +232,11 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("image control repaint unchanged / full render", "BM_ImageRepaintUnchanged", "BM_ImageFullRender");
     reporter.PrintRatio("image control repaint unchanged / plain RGB32 widget", "BM_ImageRepaintUnchanged",
                         "BM_PlainWidgetRgb32");
-    reporter.PrintRatio("image control rendering alone / full render", "BM_ImageRenderOnly", "BM_ImageFullRender");
-    reporter.PrintRatio("image control rendering alone / memcpy of the picture", "BM_ImageRenderOnly", "BM_Memcpy");
+    reporter.PrintRatio("through the back buffer: full render+show / plain RGB32", "BM_BufferedFullRender",
+                        "BM_PlainWidgetRgb32");
+    reporter.PrintRatio("custom-drawn bitmap / opaque bitmap, through the buffer", "BM_BufferedCustomFullRender",
+                        "BM_BufferedFullRender");
+    reporter.PrintRatio("rendering into the buffer alone / memcpy of the picture", "BM_ImageRenderOnly", "BM_Memcpy");
     reporter.PrintRatio("plain ARGB32 widget / plain RGB32 widget", "BM_PlainWidgetArgb32", "BM_PlainWidgetRgb32");
     benchmark::Shutdown();
     velmora::gScene = nullptr;

@@ -38,6 +38,16 @@ private:
     TBitmap32& FBitmap;
 };
 
+// Draws are plain copies for dmOpaque, and for dmCustom while no combine handler is assigned.
+bool DrawsOpaquely(const TBitmap32& b) {
+    return b.DrawMode() == TDrawMode::dmOpaque || (b.DrawMode() == TDrawMode::dmCustom && !b.OnPixelCombine);
+}
+
+bool Covers(const TRect& outer, const TRect& inner) {
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+           inner.Bottom <= outer.Bottom;
+}
+
 }  // namespace
 
 // --- TPaintStages -------------------------------------------------------------------------------
@@ -328,8 +338,11 @@ void TCustomImage32::RenderBuffer() {
         if (h) FStageHandlers.emplace_back(h, i);
     }
 
-    TBitmap32& buffer = Buffer();
-    {
+    // A full repaint of a picture that is only the bitmap would copy it twice, into Buffer and then
+    // to the window, and those copies are most of its cost: show the bitmap's memory instead.
+    FShowBitmap = CanShowBitmapDirectly();
+    if (!FShowBitmap) {
+        TBitmap32& buffer = Buffer();
         TQuietBracket bracket(buffer);
         buffer.SetClipBounds(ViewportRect());
         for (const auto& [handler, index] : FStageHandlers) (this->*handler)(buffer, index);
@@ -337,9 +350,61 @@ void TCustomImage32::RenderBuffer() {
     SetBufferValid(true);
 }
 
-void TCustomImage32::ClearBackground(TBitmap32& dest, int32_t) {
+bool TCustomImage32::CanShowBitmapDirectly() const {
+    const TBitmap32& b = *FBitmap;
+    if (!FDirectShowAllowed || b.IsEmpty() || !DrawsOpaquely(b)) return false;
+    // Bitmap pixel (x, y) must be control pixel (x, y), drawn by a same-size copy.
+    if (FPlacedRect != b.FullRect() || FFixedScaleX != 65536 || FFixedScaleY != 65536 || FShiftX != 0 || FShiftY != 0)
+        return false;
+    const TRect v = ViewportRect();
+    if (v.IsEmpty() || !Covers(b.FullRect(), v)) return false;
+    // The last stage that draws anything must be a bitmap stage; stages before it are overwritten.
+    bool bitmapLast = false;
+    for (const auto& [handler, index] : FStageHandlers) {
+        const TPaintStageEntry& e = FStageList->Items(index);
+        switch (e.StageKind) {
+            case psBitmap: bitmapLast = true; break;
+            case psBackground: bitmapLast = false; break;
+            case psLayers:
+                for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i)
+                    if (FLayerCollection->LayerAt(i)->OptionBits() & e.StageParam) return false;
+                break;
+            default: return false;
+        }
+    }
+    return bitmapLast;
+}
+
+bool TCustomImage32::NextStageDrawsBitmap(int32_t stageNum) const {
+    for (size_t i = 0; i + 1 < FStageHandlers.size(); ++i)
+        if (FStageHandlers[i].second == stageNum)
+            return FStageList->Items(FStageHandlers[i + 1].second).StageKind == psBitmap;
+    return false;
+}
+
+TBitmap32& TCustomImage32::ShownBitmap() {
+    if (FShowBitmap && !Covers(FBitmap->FullRect(), ViewportRect())) {
+        // The viewport outgrew the bitmap without a change being announced: never read past its
+        // pixels, render the buffer instead.
+        FPlacementValid = false;
+        RenderBuffer();
+    }
+    return FShowBitmap ? *FBitmap : Buffer();
+}
+
+void TCustomImage32::SetDirectShowAllowed(bool value) {
+    if (value == FDirectShowAllowed) return;
+    FDirectShowAllowed = value;
+    Invalidate();
+}
+
+void TCustomImage32::ClearBackground(TBitmap32& dest, int32_t stageNum) {
     const TColor32 c = ControlColor32();
-    if (FBitmap->IsEmpty() || FBitmap->DrawMode() != TDrawMode::dmOpaque) {
+    // A handler-less custom draw is a plain copy too: when the very next stage draws the bitmap,
+    // it overwrites everything under it, so clearing only the bands shows the same pixels.
+    const bool opaque = FBitmap->DrawMode() == TDrawMode::dmOpaque ||
+                        (DrawsOpaquely(*FBitmap) && NextStageDrawsBitmap(stageNum));
+    if (FBitmap->IsEmpty() || !opaque) {
         dest.FillAll(c);
         return;
     }

@@ -5,6 +5,11 @@
 // scales, shift) is cached until a setter, a resize or a new bitmap size clears PlacementValid; the
 // layers read it through the collection's scale and offset queries.
 //
+// When a rendering finds that the picture would be nothing but the bitmap's own pixels (only
+// background, bitmap and layer stages, no layer drawn, an opaque draw at its own size from the
+// origin over the whole viewport), it leaves Buffer alone and paints show the viewport straight
+// from the bitmap's memory, under the bitmap's lock. Any change renders again and decides afresh.
+//
 // Mouse input is never converted: client coordinates go to the layers first, then to OnMouseDown,
 // OnMouseMove and OnMouseUp together with the layer the collection reported.
 //
@@ -165,7 +170,15 @@ protected:
     virtual void DrawLayers(TBitmap32& dest, int32_t stageNum);
 
     void RenderBuffer() override;
+    TBitmap32& ShownBitmap() override;
     void PaintOverlay() override;
+
+    // Whether paints may show the bitmap's pixels directly; tests turn it off to compare the
+    // rendered buffer with it. Changing it renders again.
+    bool DirectShowAllowed() const { return FDirectShowAllowed; }
+    void SetDirectShowAllowed(bool value);
+    // The last rendering left Buffer alone: paints show Bitmap itself.
+    bool ShowsBitmapDirectly() const { return FShowBitmap; }
     void PointerLeft() override;
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
@@ -174,6 +187,10 @@ protected:
 private:
     void SetMouseCapture(bool value);
     TColor32 ControlColor32() const;
+    // The compiled stages would leave exactly the bitmap's pixels in the viewport.
+    bool CanShowBitmapDirectly() const;
+    // Whether the compiled stage after stageNum draws the bitmap.
+    bool NextStageDrawsBitmap(int32_t stageNum) const;
 
     std::unique_ptr<TBitmap32> FBitmap;
     TBitmapAlign FBitmapAlign = TBitmapAlign::baTopLeft;
@@ -194,6 +211,8 @@ private:
     bool FPlacementValid = false;
 
     bool FMouseCaptured = false;
+    bool FDirectShowAllowed = true;
+    bool FShowBitmap = false;
 };
 
 // The image control as forms use it.

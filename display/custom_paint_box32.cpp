@@ -39,7 +39,7 @@ TCustomPaintBox32::TCustomPaintBox32(QWidget* parent) : QWidget(parent), FBuffer
 
 TCustomPaintBox32::~TCustomPaintBox32() {
     // The wrapper points into the buffer's memory: drop it first, then the buffer.
-    FBufferImage = QImage();
+    FSourceImage = QImage();
     FBuffer.reset();
 }
 
@@ -114,29 +114,32 @@ void TCustomPaintBox32::PointerLeft() {
     if (OnMouseLeave) OnMouseLeave(this);
 }
 
-const QImage& TCustomPaintBox32::BufferImage() {
-    const TColor32* bits = FBuffer->PixelData();
-    if (bits != FWrappedBits || FBuffer->Width() != FWrappedWidth || FBuffer->Height() != FWrappedHeight) {
+TBitmap32& TCustomPaintBox32::ShownBitmap() { return *FBuffer; }
+
+const QImage& TCustomPaintBox32::SourceImage(const TBitmap32& source) {
+    const TColor32* bits = source.PixelData();
+    if (bits != FWrappedBits || source.Width() != FWrappedWidth || source.Height() != FWrappedHeight) {
         FWrappedBits = bits;
-        FWrappedWidth = FBuffer->Width();
-        FWrappedHeight = FBuffer->Height();
+        FWrappedWidth = source.Width();
+        FWrappedHeight = source.Height();
         // RGB32 ignores the alpha byte, as the window system's block transfer does, and lets Qt
         // copy rows straight into an opaque backing store.
         if (bits && FWrappedWidth > 0 && FWrappedHeight > 0)
-            FBufferImage = QImage(reinterpret_cast<const uchar*>(bits), FWrappedWidth, FWrappedHeight,
+            FSourceImage = QImage(reinterpret_cast<const uchar*>(bits), FWrappedWidth, FWrappedHeight,
                                   4 * FWrappedWidth, QImage::Format_RGB32);
         else
-            FBufferImage = QImage();
+            FSourceImage = QImage();
     }
-    return FBufferImage;
+    return FSourceImage;
 }
 
 void TCustomPaintBox32::Paint() {
     if (!FBufferValid) RenderBuffer();
+    TBitmap32& source = ShownBitmap();
     {
-        TLockGuard lock(*FBuffer);
+        TLockGuard lock(source);
         const TRect r = ViewportRect();
-        const QImage& image = BufferImage();
+        const QImage& image = SourceImage(source);
         if (FCanvas && !image.isNull() && !r.IsEmpty()) {
             FCanvas->save();
             FCanvas->setCompositionMode(QPainter::CompositionMode_Source);

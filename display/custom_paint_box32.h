@@ -86,6 +86,10 @@ protected:
     void SetBufferValid(bool value) { FBufferValid = value; }
 
     virtual void RenderBuffer();
+    // The bitmap whose ViewportRect a paint copies to the widget, asked right after the buffer was
+    // made valid: Buffer here. A subclass may answer a bitmap of its own whose pixels are exactly
+    // the picture; it must cover the viewport. Its lock is held during the copy.
+    virtual TBitmap32& ShownBitmap();
     virtual void PaintOverlay();
     virtual void PointerEntered();
     virtual void PointerLeft();
@@ -105,8 +109,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Builds a fresh wrapper whenever the buffer's storage moved or changed size.
-    const QImage& BufferImage();
+    // A wrapper over source's pixels, built afresh whenever the shown bitmap, its storage or its
+    // size changed.
+    const QImage& SourceImage(const TBitmap32& source);
 
     std::unique_ptr<TBitmap32> FBuffer;
     int32_t FBufferOversize = 40;
@@ -117,7 +122,7 @@ private:
     TCursor FCursor = crDefault;
     bool FTabStop = false;
 
-    QImage FBufferImage;
+    QImage FSourceImage;
     const TColor32* FWrappedBits = nullptr;
     int32_t FWrappedWidth = 0;
     int32_t FWrappedHeight = 0;

@@ -80,17 +80,27 @@ void MixRowAvx2(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
 }
 
 // round(x / 255) for 0 <= x <= 65025, as ((x + 128) * 257) >> 16 (no integer x ties).
+// A constant hidden from the optimiser, so that under register pressure it is kept or reloaded from
+// the stack instead of being rebuilt from a general register inside the merge loop.
+template <short V>
+inline __m256i Splat16() {
+    __m256i v = _mm256_set1_epi16(V);
+    asm("" : "+x"(v));
+    return v;
+}
+
 inline __m256i Div255x8(__m256i x) {
-    return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
+    return _mm256_mulhi_epu16(_mm256_add_epi16(x, Splat16<128>()), Splat16<257>());
 }
 
 // Sixteen pixels split into planes of 16-bit lanes: blue, green, red, alpha. Each 128-bit half
 // splits on its own (pixels 0-3 and 8-11 in the low half), and JoinPlanes16 undoes it the same way.
 inline void SplitPlanes16(__m256i x0, __m256i x1, __m256i planes[4]) {
     const __m256i zero = _mm256_setzero_si256();
-    __m256i t0 = _mm256_unpacklo_epi8(x0, x1), t1 = _mm256_unpackhi_epi8(x0, x1);
-    __m256i t2 = _mm256_unpacklo_epi8(t0, t1), t3 = _mm256_unpackhi_epi8(t0, t1);
-    __m256i bg = _mm256_unpacklo_epi8(t2, t3), ra = _mm256_unpackhi_epi8(t2, t3);
+    const __m256i byChannel = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
+                                               0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    __m256i t0 = _mm256_shuffle_epi8(x0, byChannel), t1 = _mm256_shuffle_epi8(x1, byChannel);
+    __m256i bg = _mm256_unpacklo_epi32(t0, t1), ra = _mm256_unpackhi_epi32(t0, t1);
     planes[0] = _mm256_unpacklo_epi8(bg, zero);
     planes[1] = _mm256_unpackhi_epi8(bg, zero);
     planes[2] = _mm256_unpacklo_epi8(ra, zero);
@@ -109,15 +119,15 @@ inline void JoinPlanes16(const __m256i planes[4], __m256i& x0, __m256i& x1) {
 // remainder step that also settles ties to even.
 inline void MergeGeneralPlanes16(const __m256i f[4], __m256i b[4]) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i one = Splat16<1>();
     const __m256i fa = f[3], ba = b[3];
     __m256i ra = _mm256_max_epi16(
-        _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255x8(_mm256_mullo_epi16(fa, ba))), _mm256_set1_epi16(2));
+        _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255x8(_mm256_mullo_epi16(fa, ba))), Splat16<2>());
     const __m256 numerator = _mm256_set1_ps(65280.0f);
     __m256i kLo = _mm256_cvtps_epi32(_mm256_div_ps(numerator, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(ra, zero))));
     __m256i kHi = _mm256_cvtps_epi32(_mm256_div_ps(numerator, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(ra, zero))));
     __m256i k = _mm256_packs_epi32(kLo, kHi);
-    __m256i faInv = _mm256_sub_epi16(_mm256_set1_epi16(255), fa);
+    __m256i faInv = _mm256_sub_epi16(Splat16<255>(), fa);
     for (int c = 0; c < 3; ++c) {
         __m256i xb = Div255x8(_mm256_mullo_epi16(ba, b[c]));
         __m256i p = Div255x8(_mm256_add_epi16(_mm256_mullo_epi16(faInv, xb), _mm256_mullo_epi16(fa, f[c])));
@@ -149,7 +159,7 @@ inline void Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1) {
     SplitPlanes16(f0, f1, fp);
     SplitPlanes16(b0, b1, bp);
     __m256i special = _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_min_epu16(fp[3], bp[3]), _mm256_setzero_si256()),
-                                      _mm256_cmpeq_epi16(_mm256_max_epu16(fp[3], bp[3]), _mm256_set1_epi16(255)));
+                                      _mm256_cmpeq_epi16(_mm256_max_epu16(fp[3], bp[3]), Splat16<255>()));
     uint32_t specialMask = uint32_t(_mm256_movemask_epi8(special));
     if (specialMask == 0xFFFFFFFFu) {
         b0 = MergeSpecial8(f0, b0, f0);

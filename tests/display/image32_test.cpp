@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -61,8 +62,15 @@ class TTestImage : public TImage32 {
 public:
     using TImage32::TImage32;
     using TImage32::PointerLeft;
+    using TImage32::SetDirectShowAllowed;
+    using TImage32::ShowsBitmapDirectly;
     void ScaleChanged() override { ++ScaleChanges; }
+    void RenderBuffer() override {
+        ++Renders;
+        TImage32::RenderBuffer();
+    }
     int ScaleChanges = 0;
+    int Renders = 0;
 };
 
 struct TMouseRecord {
@@ -471,6 +479,247 @@ TEST_F(Image32Test, RendersOncePerChangeAndOverlayUpdateOnlyShows) {
     image->LayerCollection().OnOverlayUpdate(&image->LayerCollection());
     EXPECT_EQ(renders, rendersNow);
     EXPECT_GT(overlays, overlaysBefore + 1);
+}
+
+// ---------------------------------------------------------------- showing the bitmap directly
+
+// Pixels (RGB) that differ between two shots of the same size.
+int Differences(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return -1;
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (Rgb(a.pixel(x, y)) != Rgb(b.pixel(x, y))) ++n;
+    return n;
+}
+
+struct TDirectCase {
+    const char* Name;
+    std::function<void(TTestImage&)> Setup;
+    bool Direct;
+};
+
+TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
+    Show();
+    auto pattern = [](int w, int h) { return [w, h](TTestImage& i) { FillPattern(i.Bitmap(), w, h); }; };
+    auto with = [](std::function<void(TTestImage&)> a, std::function<void(TTestImage&)> b) {
+        return [a, b](TTestImage& i) {
+            a(i);
+            b(i);
+        };
+    };
+    auto stages = [](std::vector<uint32_t> kinds) {
+        return [kinds](TTestImage& i) {
+            i.StageList().Clear();
+            for (uint32_t k : kinds) i.StageList().Add().StageKind = k;
+        };
+    };
+    const auto exact = pattern(200, 200);
+    const TDirectCase cases[] = {
+        {"exactly the control", exact, true},
+        {"larger than the control", pattern(320, 260), true},
+        {"custom draw without a handler", with(exact, [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), true},
+        {"tiled at its own size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), true},
+        {"centred, same size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), true},
+        {"hidden layer only", with(exact, [](TTestImage& i) {
+             new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFFFF0000u, loMouseInput);
+         }), true},
+        {"bitmap stage alone", with(exact, stages({psBitmap})), true},
+        {"one column short", pattern(199, 200), false},
+        {"one row short", pattern(200, 199), false},
+        {"scrolled by a pixel", with(pattern(300, 300), [](TTestImage& i) {
+             i.SetBitmapAlign(TBitmapAlign::baCustom);
+             i.SetBitmapOffsetX(-1);
+         }), false},
+        {"centred, larger", with(pattern(260, 200), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false},
+        {"stretched", with(pattern(100, 100), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), false},
+        {"scaled by two", with(exact, [](TTestImage& i) {
+             i.SetScaleMode(TScaleMode::smScale);
+             i.SetScale(2.0f);
+         }), false},
+        {"blended", with(exact, [](TTestImage& i) {
+             i.Bitmap().FillAll(0x80FF0000u);
+             i.Bitmap().SetDrawMode(TDrawMode::dmBlend);
+         }), false},
+        {"transparent colour", with(exact, [](TTestImage& i) {
+             i.Bitmap().SetOuterColor(PatternAt(5, 5));
+             i.Bitmap().SetDrawMode(TDrawMode::dmTransparent);
+         }), false},
+        {"custom draw with a handler", with(exact, [](TTestImage& i) {
+             i.Bitmap().OnPixelCombine = [](TColor32 f, TColor32& b, TColor32) { b = f ^ 0x00FFFFFFu; };
+             i.Bitmap().SetDrawMode(TDrawMode::dmCustom);
+         }), false},
+        {"visible layer", with(exact, [](TTestImage& i) {
+             new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFF00FF00u, loVisible);
+         }), false},
+        {"custom stage", with(exact, [](TTestImage& i) {
+             i.OnPaintStage = [](TCustomImage32*, TBitmap32& b, uint32_t) { b.FillBlockClipped(0, 0, 5, 5, 0xFF445566u); };
+             i.StageList().Add().StageKind = psCustom;
+         }), false},
+        {"background after the bitmap", with(with(exact, [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }),
+                                              stages({psBitmap, psBackground})), false},
+        {"clear after the bitmap", with(exact, stages({psBitmap, psClearBuffer})), false},
+        {"focus frame", with(exact, stages({psBitmap, psControlFrame})), false},
+        {"no bitmap stage", with(exact, stages({psBackground, psLayers})), false},
+    };
+    for (const TDirectCase& c : cases) {
+        auto direct = std::make_unique<TTestImage>(host.get());
+        auto rendered = std::make_unique<TTestImage>(host.get());
+        for (TTestImage* i : {direct.get(), rendered.get()}) {
+            i->SetBounds(0, 0, 200, 200);
+            i->SetColor(kControlColor);
+            c.Setup(*i);
+            i->show();  // sizes the buffer
+            i->Buffer().FillAll(kSentinel);
+        }
+        rendered->SetDirectShowAllowed(false);
+        const QImage want = rendered->grab().toImage();
+        const QImage got = direct->grab().toImage();
+        EXPECT_EQ(direct->ShowsBitmapDirectly(), c.Direct) << c.Name;
+        EXPECT_FALSE(rendered->ShowsBitmapDirectly()) << c.Name;
+        EXPECT_EQ(Differences(got, want), 0) << c.Name;
+        // The direct path leaves the buffer as it was.
+        if (c.Direct) EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
+    }
+}
+
+TEST_F(Image32Test, DirectShowFollowsEveryChange) {
+    Show();
+    FillPattern(image->Bitmap(), 200, 200);
+    int overlays = 0;
+    image->OnGDIOverlay = [&](TCustomPaintBox32*) { ++overlays; };
+    auto shotMatches = [&](auto expected) {
+        const QImage shot = image->grab().toImage();
+        int wrong = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (Rgb(shot.pixel(x, y)) != (expected(x, y) & 0xFFFFFFu)) ++wrong;
+        return wrong;
+    };
+
+    image->repaint();
+    ASSERT_TRUE(image->ShowsBitmapDirectly());
+    const int renders = image->Renders;
+    image->repaint();
+    image->repaint();
+    EXPECT_EQ(image->Renders, renders);  // unchanged: shown again, not rendered
+    EXPECT_TRUE(image->BufferValid());
+    EXPECT_EQ(overlays, 3);
+    EXPECT_EQ(image->Bitmap().LockDepth(), 0);
+
+    // New pixels announced by the bitmap.
+    image->Bitmap().FillAll(0xFF204060u);
+    EXPECT_FALSE(image->BufferValid());
+    EXPECT_EQ(shotMatches([](int, int) { return 0xFF204060u; }), 0);
+    EXPECT_EQ(image->Renders, renders + 1);
+
+    // A larger bitmap (new storage) still shows directly, a smaller one through the buffer.
+    FillPattern(image->Bitmap(), 420, 310);
+    EXPECT_EQ(shotMatches([](int x, int y) { return PatternAt(x, y); }), 0);
+    EXPECT_TRUE(image->ShowsBitmapDirectly());
+    image->Bitmap().SetDimensions(150, 120);
+    FillPattern(image->Bitmap(), 150, 120);
+    auto smallPicture = [](int x, int y) { return x < 150 && y < 120 ? PatternAt(x, y) : kControl32; };
+    EXPECT_EQ(shotMatches(smallPicture), 0);
+    EXPECT_FALSE(image->ShowsBitmapDirectly());
+
+    // A layer shown and hidden again.
+    FillPattern(image->Bitmap(), 200, 200);
+    auto* layer = new TBoxLayer(&image->LayerCollection(), {20, 30, 40, 50}, 0xFF00FF00u, loMouseInput);
+    image->repaint();
+    EXPECT_TRUE(image->ShowsBitmapDirectly());
+    layer->SetOptionBits(loVisible | loMouseInput);
+    auto withLayer = [](int x, int y) { return x >= 20 && x < 40 && y >= 30 && y < 50 ? 0xFF00FF00u : PatternAt(x, y); };
+    EXPECT_EQ(shotMatches(withLayer), 0);
+    EXPECT_FALSE(image->ShowsBitmapDirectly());
+    layer->SetOptionBits(loMouseInput);
+    image->Invalidate();  // hiding announces no change of its own
+    EXPECT_EQ(shotMatches([](int x, int y) { return PatternAt(x, y); }), 0);
+    EXPECT_TRUE(image->ShowsBitmapDirectly());
+
+    // A scroll offset, then back to the origin.
+    image->SetBitmapAlign(TBitmapAlign::baCustom);
+    image->SetBitmapOffsetY(3.0f);
+    EXPECT_EQ(shotMatches([](int x, int y) { return y < 3 ? kControl32 : PatternAt(x, y - 3); }), 0);
+    EXPECT_FALSE(image->ShowsBitmapDirectly());
+    image->SetBitmapOffsetY(0.0f);
+    image->repaint();
+    EXPECT_TRUE(image->ShowsBitmapDirectly());
+
+    // Overlay layers and OnGDIOverlay still come after every show.
+    const int overlaysBefore = overlays;
+    image->repaint();
+    image->grab();
+    EXPECT_EQ(overlays, overlaysBefore + 2);
+
+    // A control grown wider than the bitmap shows the band beside it again.
+    image->SetBounds(0, 0, 230, 200);
+    EXPECT_EQ(image->grab().toImage().pixel(215, 10) & 0xFFFFFFu, kControl32 & 0xFFFFFFu);
+    EXPECT_FALSE(image->ShowsBitmapDirectly());
+}
+
+TEST_F(Image32Test, HandlerlessCustomBitmapClearsWhatAWholeClearWouldShow) {
+    // The old whole-buffer clear is what an extra clear stage in front gives.
+    Show();
+    const std::function<void(TTestImage&)> placements[] = {
+        [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); },
+        [](TTestImage& i) {
+            i.SetBitmapAlign(TBitmapAlign::baCustom);
+            i.SetBitmapOffsetX(-30.5f);
+            i.SetBitmapOffsetY(170.0f);
+        },
+        [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); },
+        [](TTestImage& i) {
+            i.Bitmap().SetResamplerClassName("TLinearResampler");
+            i.SetScaleMode(TScaleMode::smStretch);
+        },
+        [](TTestImage& i) {
+            i.Bitmap().SetResamplerClassName("TDraftResampler");
+            i.SetScaleMode(TScaleMode::smResize);
+            i.SetBitmapAlign(TBitmapAlign::baCenter);
+        },
+        [](TTestImage& i) {
+            i.SetScaleMode(TScaleMode::smScale);
+            i.SetScale(0.37f);
+        },
+    };
+    int n = 0;
+    for (const auto& place : placements) {
+        ++n;
+        auto banded = std::make_unique<TTestImage>(host.get());
+        auto cleared = std::make_unique<TTestImage>(host.get());
+        for (TTestImage* i : {banded.get(), cleared.get()}) {
+            i->SetBounds(0, 0, 200, 200);
+            i->SetColor(kControlColor);
+            FillPattern(i->Bitmap(), 70, 45);
+            i->Bitmap().SetDrawMode(TDrawMode::dmCustom);
+            place(*i);
+            i->SetDirectShowAllowed(false);
+            i->show();
+            i->Buffer().FillAll(kSentinel);
+        }
+        TPaintStages& s = cleared->StageList();
+        s.Clear();
+        for (uint32_t k : {psClearBuffer, psBackground, psBitmap, psLayers}) s.Add().StageKind = k;
+        EXPECT_EQ(Differences(banded->grab().toImage(), cleared->grab().toImage()), 0) << "placement " << n;
+    }
+
+    // A stage between the background and the bitmap still finds the whole buffer cleared.
+    FillPattern(image->Bitmap(), 100, 50);
+    image->Bitmap().SetDrawMode(TDrawMode::dmCustom);
+    TColor32 seen = 0;
+    image->OnPaintStage = [&](TCustomImage32*, TBitmap32& b, uint32_t) { seen = b.PixelAt(10, 10); };
+    TPaintStages& s = image->StageList();
+    s.Clear();
+    for (uint32_t k : {psBackground, psCustom, psBitmap}) s.Add().StageKind = k;
+    image->Buffer().FillAll(kSentinel);
+    image->grab();
+    EXPECT_EQ(seen, kControl32);
+    // And without a bitmap stage after it the whole buffer gets the colour, as before.
+    s.Clear();
+    s.Add().StageKind = psBackground;
+    image->Buffer().FillAll(kSentinel);
+    EXPECT_EQ(Rgb(Shot().pixel(10, 10)), kControl32 & 0xFFFFFFu);
 }
 
 // ---------------------------------------------------------------- mouse

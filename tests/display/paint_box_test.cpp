@@ -171,6 +171,53 @@ TEST_F(PaintBoxTest, NewStorageIsShownAfterTheBufferGrows) {
         EXPECT_EQ(shot.pixel(p) & 0xFFFFFFu, PatternAt(p.x(), p.y(), gen) & 0xFFFFFFu) << p.x() << "," << p.y();
 }
 
+// A box that shows a bitmap of its own instead of the buffer while Other is set.
+class TOtherSourceBox : public TRecordingBox {
+public:
+    using TRecordingBox::TRecordingBox;
+    TBitmap32& ShownBitmap() override {
+        LockedWhenAsked = Other ? Other->LockDepth() : -1;
+        return Other ? *Other : TRecordingBox::ShownBitmap();
+    }
+    TBitmap32* Other = nullptr;
+    int32_t LockedWhenAsked = -1;
+};
+
+TEST_F(PaintBoxTest, ShownBitmapReplacesTheBufferAndItsStorageIsFollowed) {
+    auto* other = new TOtherSourceBox(host.get());
+    other->resize(120, 90);
+    other->show();
+    TBitmap32 source;
+    auto fill = [&](int32_t w, int32_t h, uint32_t gen) {
+        source.SetDimensions(w, h);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) *source.PixelAddress(x, y) = PatternAt(x, y, gen);
+    };
+    auto mismatches = [&](uint32_t gen) {
+        const QImage shot = other->grab().toImage();
+        int wrong = 0;
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 120; ++x)
+                if ((shot.pixel(x, y) & 0xFFFFFFu) != (PatternAt(x, y, gen) & 0xFFFFFFu)) ++wrong;
+        return wrong;
+    };
+    fill(130, 95, 200);
+    other->Other = &source;
+    other->Invalidate();
+    EXPECT_EQ(mismatches(200), 0);
+    EXPECT_EQ(other->LockedWhenAsked, 0);
+    EXPECT_EQ(source.LockDepth(), 0);  // the copy's lock is released again
+
+    // New, larger storage: the wrapper must not keep reading the old memory.
+    fill(400, 300, 50);
+    EXPECT_EQ(mismatches(50), 0);
+    // Back to the buffer, which shows what the last rendering drew there.
+    other->Other = nullptr;
+    other->Invalidate();
+    other->repaint();
+    EXPECT_EQ(mismatches(uint32_t(other->Renders)), 0);
+}
+
 TEST_F(PaintBoxTest, PointerEnterAndLeave) {
     int enters = 0;
     int leaves = 0;

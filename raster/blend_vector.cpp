@@ -197,6 +197,13 @@ inline __m128i MergeSpecial4(__m128i f, __m128i b, __m128i r) {
 
 // Eight pixels of MergeWith<BlendPixelV>.
 inline void Merge8(__m128i f0, __m128i f1, __m128i& b0, __m128i& b1) {
+    // An opaque background throughout is only a blend; a clear source blends to B exactly there.
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+    if ((_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(_mm_and_si128(b0, b1), alphaMask), alphaMask))) == 0xFFFF) {
+        b0 = _mm_or_si128(Combine4(f0, b0, SpreadAlpha(f0)), alphaMask);
+        b1 = _mm_or_si128(Combine4(f1, b1, SpreadAlpha(f1)), alphaMask);
+        return;
+    }
     __m128i fp[4], bp[4];
     SplitPlanes(f0, f1, fp);
     SplitPlanes(b0, b1, bp);

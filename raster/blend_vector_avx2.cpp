@@ -155,6 +155,13 @@ inline __m256i MergeSpecial8(__m256i f, __m256i b, __m256i r) {
 
 // Sixteen pixels of MergeWith<BlendPixelV>.
 inline void Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1) {
+    // An opaque background throughout is only a blend; a clear source blends to B exactly there.
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    if (_mm256_testc_si256(_mm256_and_si256(b0, b1), alphaMask)) {
+        b0 = _mm256_or_si256(Combine8(f0, b0, SpreadAlpha8(f0)), alphaMask);
+        b1 = _mm256_or_si256(Combine8(f1, b1, SpreadAlpha8(f1)), alphaMask);
+        return;
+    }
     __m256i fp[4], bp[4];
     SplitPlanes16(f0, f1, fp);
     SplitPlanes16(b0, b1, bp);

@@ -154,9 +154,10 @@ inline void JoinPlanes(const __m128i planes[4], __m128i& x0, __m128i& x1) {
 // The general merge of eight pixels in planes, both alphas in 1..254, so 2 <= Ra <= 255:
 //   P = round(((255 - Fa) * Xb + Fa * Fc) / 255), which is Xb + ProductTable[Fa][|d|] with d's sign
 //   (the quotient never ties, so rounding commutes with the sign), and the colour is round(255 P / Ra)
-//   with halves to even. The quotient starts from K = round(65280 / Ra): q0 = floor(P * K / 256) is
-//   within (-0.5, 1.5) below the true 255 P / Ra, so the remainder r = 255 P - q0 * Ra settles it in
-//   one step: q0 + 1 when 2r > Ra, or on a tie (2r = Ra) when q0 is odd.
+//   with halves to even. The quotient starts from K = round(65280 / Ra): the estimate
+//   q0 = floor(P * K / 256) lies less than 1.5 below and less than 0.5 above the true 255 P / Ra, so
+//   the remainder r = 255 P - q0 * Ra settles it in one step: q0 + 1 when 2r > Ra, or on a tie
+//   (2r = Ra) when q0 is odd.
 // Lanes of other alphas come out meaningless but harmless (Ra is kept at least 2).
 inline void MergeGeneralPlanes(const __m128i f[4], __m128i b[4]) {
     const __m128i zero = _mm_setzero_si128();

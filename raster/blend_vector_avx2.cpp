@@ -115,7 +115,7 @@ inline void JoinPlanes16(const __m256i planes[4], __m256i& x0, __m256i& x1) {
 }
 
 // The general merge in planes, as MergeGeneralPlanes of the SSE2 rows: one division per pixel for
-// K = round(65280 / Ra), then per channel an estimate below by less than 1.5 and an exact
+// K = round(65280 / Ra), then per channel an estimate within (-0.5, 1.5) of the quotient and an exact
 // remainder step that also settles ties to even.
 inline void MergeGeneralPlanes16(const __m256i f[4], __m256i b[4]) {
     const __m256i zero = _mm256_setzero_si256();

@@ -8,7 +8,7 @@ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
 cmake --build build/bench -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for b in build/bench/bench/*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b" "$@"
 done

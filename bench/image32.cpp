@@ -21,11 +21,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ratio_reporter.h"
 #include "display/custom_image32.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
 namespace {
+
+using bench::RatioReporter;
+
+void Best(benchmark::internal::Benchmark* b) { bench::BestOfRepetitions(b); }
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -170,62 +175,25 @@ void RepaintPlain(benchmark::State& state, TPlainImageWidget& w) {
 void BM_PlainWidgetRgb32(benchmark::State& state) { RepaintPlain(state, *Scene().PlainRgb); }
 void BM_PlainWidgetArgb32(benchmark::State& state) { RepaintPlain(state, *Scene().PlainArgb); }
 
-void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-}
-
-BENCHMARK(BM_ImageFullRender)->Apply(Configure);
-BENCHMARK(BM_ImageRepaintUnchanged)->Apply(Configure);
-BENCHMARK(BM_BufferedFullRender)->Apply(Configure);
-BENCHMARK(BM_BufferedCustomFullRender)->Apply(Configure);
-BENCHMARK(BM_ImageRenderOnly)->Apply(Configure);
-BENCHMARK(BM_Memcpy)->Apply(Configure);
-BENCHMARK(BM_PlainWidgetRgb32)->Apply(Configure);
-BENCHMARK(BM_PlainWidgetArgb32)->Apply(Configure);
-
-// Console output as usual, plus each run's best real and process CPU times kept for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-                cpuTimes_[run.run_name.str()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const char* measured, const char* baseline) const {
-        const std::string suffix = "/repeats:7/process_time/real_time";
-        auto m = times_.find(measured + suffix), b = times_.find(baseline + suffix);
-        if (m == times_.end() || b == times_.end()) return;
-        std::printf("%-56s %6.2f x  (%.1f us vs %.1f us)\n", what, m->second / b->second, m->second, b->second);
-        const double cm = cpuTimes_.at(measured + suffix), cb = cpuTimes_.at(baseline + suffix);
-        std::printf("%-56s %6.2f x  (%.1f us vs %.1f us)\n", "  on process CPU time", cm / cb, cm, cb);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, double> cpuTimes_;
-};
+BENCHMARK(BM_ImageFullRender)->Apply(Best);
+BENCHMARK(BM_ImageRepaintUnchanged)->Apply(Best);
+BENCHMARK(BM_BufferedFullRender)->Apply(Best);
+BENCHMARK(BM_BufferedCustomFullRender)->Apply(Best);
+BENCHMARK(BM_ImageRenderOnly)->Apply(Best);
+BENCHMARK(BM_Memcpy)->Apply(Best);
+BENCHMARK(BM_PlainWidgetRgb32)->Apply(Best);
+BENCHMARK(BM_PlainWidgetArgb32)->Apply(Best);
 
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Repetitions of all sides interleaved, so that load from other processes falls on them alike.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int benchArgc = int(args.size());
-    benchmark::Initialize(&benchArgc, args.data());
-    if (benchmark::ReportUnrecognizedArguments(benchArgc, args.data())) return 1;
+    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
     QApplication app(argc, argv);
     auto scene = std::make_unique<velmora::TScene>();
     velmora::gScene = scene.get();
-    velmora::RatioReporter reporter;
+    velmora::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios (lower is faster):\n");
     reporter.PrintRatio("image control full render+show / plain RGB32 widget", "BM_ImageFullRender", "BM_PlainWidgetRgb32");

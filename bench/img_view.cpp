@@ -17,11 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ratio_reporter.h"
 #include "display/custom_img_view32.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
 namespace {
+
+using bench::RatioReporter;
+
+void Best(benchmark::internal::Benchmark* b) { bench::BestOfRepetitions(b); }
 
 // A smooth opaque picture, like a decoded photograph.
 void PaintPicture(TBitmap32& b, int w, int h) {
@@ -100,37 +105,7 @@ void BM_ScrollStep(benchmark::State& state) {
     QApplication::processEvents();
 }
 
-void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-}
-
-BENCHMARK(BM_ScrollStep)->Args({4000, 3000})->Args({1000, 800})->Apply(Configure);
-
-// Console output as usual, plus each run's best real and process CPU times kept for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-                cpuTimes_[run.run_name.str()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        auto m = times_.find(measured), b = times_.find(baseline);
-        if (m == times_.end() || b == times_.end()) return;
-        std::printf("%-52s %6.2f x  (%.1f us vs %.1f us)\n", what, m->second / b->second, m->second, b->second);
-        const double cm = cpuTimes_.at(measured), cb = cpuTimes_.at(baseline);
-        std::printf("%-52s %6.2f x  (%.1f us vs %.1f us)\n", "  on process CPU time", cm / cb, cm, cb);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, double> cpuTimes_;
-};
+BENCHMARK(BM_ScrollStep)->Args({4000, 3000})->Args({1000, 800})->Apply(Best);
 
 }  // namespace
 }  // namespace velmora
@@ -139,19 +114,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    // Repetitions of both sides interleaved, so that load from other processes falls on both alike.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    argc = int(args.size());
-    argv = args.data();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    velmora::RatioReporter reporter;
+    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
+    velmora::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("scroll step 4000x3000 / 1000x800 picture", "BM_ScrollStep/4000/3000/repeats:7/process_time/real_time",
-                        "BM_ScrollStep/1000/800/repeats:7/process_time/real_time");
+    reporter.PrintRatio("scroll step 4000x3000 / 1000x800 picture", "BM_ScrollStep/4000/3000",
+                        "BM_ScrollStep/1000/800");
     benchmark::Shutdown();
     return 0;
 }

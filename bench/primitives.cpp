@@ -10,10 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ratio_reporter.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
 namespace {
+
+using bench::RatioReporter;
+
+void Best(benchmark::internal::Benchmark* b) { bench::BestOfRepetitions(b); }
 
 constexpr int kWidth = 1024, kHeight = 768;
 // An unaligned block, as a layer frame or control background would fill.
@@ -78,49 +83,23 @@ void BM_DashedOutline(benchmark::State& state) {
     }
 }
 
-void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-}
-
-BENCHMARK(BM_FillBlock)->Apply(Configure);
-BENCHMARK(BM_MemsetRows)->Apply(Configure);
-BENCHMARK(BM_BlendBlock)->Apply(Configure);
-BENCHMARK(BM_DashedOutline)->Apply(Configure);
-
-// Console output as usual, plus each run's best time kept for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        auto m = times_.find(measured), b = times_.find(baseline);
-        if (m == times_.end() || b == times_.end()) return;
-        std::printf("%-44s %6.2f x  (%.1f us vs %.1f us)\n", what, m->second / b->second, m->second, b->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+BENCHMARK(BM_FillBlock)->Apply(Best);
+BENCHMARK(BM_MemsetRows)->Apply(Best);
+BENCHMARK(BM_BlendBlock)->Apply(Best);
+BENCHMARK(BM_DashedOutline)->Apply(Best);
 
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    velmora::RatioReporter reporter;
+    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
+    velmora::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("FillBlock 1018x756 / memset of its rows", "BM_FillBlock/repeats:7/real_time",
-                        "BM_MemsetRows/repeats:7/real_time");
-    reporter.PrintRatio("BlendBlock alpha 128 / memset of its rows", "BM_BlendBlock/repeats:7/real_time",
-                        "BM_MemsetRows/repeats:7/real_time");
+    reporter.PrintRatio("FillBlock 1018x756 / memset of its rows", "BM_FillBlock",
+                        "BM_MemsetRows");
+    reporter.PrintRatio("BlendBlock alpha 128 / memset of its rows", "BM_BlendBlock",
+                        "BM_MemsetRows");
     benchmark::Shutdown();
     return 0;
 }

@@ -14,11 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ratio_reporter.h"
 #include "raster/bitmap32.h"
 #include "raster/transfer.h"
 
 namespace velmora {
 namespace {
+
+using bench::RatioReporter;
+
+void Best(benchmark::internal::Benchmark* b) { bench::BestOfRepetitions(b); }
 
 // A smooth picture with some noise, opaque like a decoded photograph.
 void Paint(TBitmap32& b, int w, int h) {
@@ -83,60 +88,22 @@ void BM_QImageSmoothScale(benchmark::State& state) {
     }
 }
 
-void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime()->Repetitions(7)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-}
-
-BENCHMARK(BM_TransferBlock)->Apply(Configure);
-BENCHMARK(BM_Memcpy)->Apply(Configure);
-BENCHMARK(BM_DrawOntoDraft)->Apply(Configure);
-BENCHMARK(BM_QImageSmoothScale)->Apply(Configure);
-
-// Console output as usual, plus each run's best real and process CPU times kept for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
-            {
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-                cpuTimes_[run.run_name.str()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        auto m = times_.find(measured), b = times_.find(baseline);
-        if (m == times_.end() || b == times_.end()) return;
-        std::printf("%-52s %6.2f x  (%.1f us vs %.1f us)\n", what, m->second / b->second, m->second, b->second);
-        const double cm = cpuTimes_.at(measured), cb = cpuTimes_.at(baseline);
-        std::printf("%-52s %6.2f x  (%.1f us vs %.1f us)\n", "  on process CPU time", cm / cb, cm, cb);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, double> cpuTimes_;
-};
+BENCHMARK(BM_TransferBlock)->Apply(Best);
+BENCHMARK(BM_Memcpy)->Apply(Best);
+BENCHMARK(BM_DrawOntoDraft)->Apply(Best);
+BENCHMARK(BM_QImageSmoothScale)->Apply(Best);
 
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    // Repetitions of both sides interleaved, so that load from other processes falls on both alike.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    argc = int(args.size());
-    argv = args.data();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    velmora::RatioReporter reporter;
+    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
+    velmora::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("TransferBlock 1024x768 opaque / memcpy", "BM_TransferBlock/repeats:7/process_time/real_time", "BM_Memcpy/repeats:7/process_time/real_time");
-    reporter.PrintRatio("DrawOnto draft 1600x1200->788x591 / QImage smooth", "BM_DrawOntoDraft/repeats:7/process_time/real_time",
-                        "BM_QImageSmoothScale/repeats:7/process_time/real_time");
+    reporter.PrintRatio("TransferBlock 1024x768 opaque / memcpy", "BM_TransferBlock", "BM_Memcpy");
+    reporter.PrintRatio("DrawOnto draft 1600x1200->788x591 / QImage smooth", "BM_DrawOntoDraft",
+                        "BM_QImageSmoothScale");
     benchmark::Shutdown();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "core/mul_div.h"
 #include "layers/custom_layer.h"
 #include "layers/layer_options.h"
+#include "core/rounding.h"
 #include "raster/color32.h"
 #include "raster/notifiable_persistent.h"
 #include "toolkit/screen_cursor.h"
@@ -15,14 +16,6 @@
 namespace velmora {
 
 namespace {
-
-// Nearest integer, halves to even, held inside the int32 range so a wild scale cannot overflow.
-int32_t NearestInt(long double v) {
-    const long double r = std::nearbyint(v);
-    if (!(r >= static_cast<long double>(std::numeric_limits<int32_t>::min()))) return std::numeric_limits<int32_t>::min();
-    if (r > static_cast<long double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(r);
-}
 
 constexpr float MinScale = 0.001f;
 

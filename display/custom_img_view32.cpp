@@ -8,19 +8,12 @@
 #include <cmath>
 #include <limits>
 
+#include "core/rounding.h"
 #include "raster/color32.h"
 
 namespace velmora {
 
 namespace {
-
-// Nearest integer, halves to even, held inside the int32 range.
-int32_t NearestInt(long double v) {
-    const long double r = std::nearbyint(v);
-    if (!(r >= static_cast<long double>(std::numeric_limits<int32_t>::min()))) return std::numeric_limits<int32_t>::min();
-    if (r > static_cast<long double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(r);
-}
 
 int32_t SaturatedSum(int32_t a, int32_t b) {
     const int64_t s = int64_t(a) + int64_t(b);

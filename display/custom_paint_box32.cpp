@@ -141,9 +141,17 @@ void TCustomPaintBox32::Paint() {
         const TRect r = ViewportRect();
         const QImage& image = SourceImage(source);
         if (FCanvas && !image.isNull() && !r.IsEmpty()) {
+            const QRect viewport(r.Left, r.Top, r.Width(), r.Height());
             FCanvas->save();
             FCanvas->setCompositionMode(QPainter::CompositionMode_Source);
-            FCanvas->drawImage(QPoint(r.Left, r.Top), image, QRect(r.Left, r.Top, r.Width(), r.Height()));
+            // One copy per rectangle of the asked region: a sibling on top makes that region
+            // ragged, and Qt copies rows straight only under a rectangular clip, otherwise it
+            // falls back to span blending spread over worker threads, several times slower.
+            const QRegion wanted = FPaintRegion.isEmpty() ? QRegion(viewport) : FPaintRegion & viewport;
+            for (const QRect& part : wanted) {
+                FCanvas->setClipRect(part);
+                FCanvas->drawImage(part.topLeft(), image, part);
+            }
             FCanvas->restore();
         }
         ++FTransferCount;
@@ -151,13 +159,18 @@ void TCustomPaintBox32::Paint() {
     PaintOverlay();
 }
 
-void TCustomPaintBox32::paintEvent(QPaintEvent*) {
+void TCustomPaintBox32::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     struct TCanvasScope {
         QPainter*& slot;
-        ~TCanvasScope() { slot = nullptr; }
-    } scope{FCanvas};
+        QRegion& region;
+        ~TCanvasScope() {
+            slot = nullptr;
+            region = QRegion();
+        }
+    } scope{FCanvas, FPaintRegion};
     FCanvas = &painter;
+    FPaintRegion = event->region();
     Paint();
 }
 

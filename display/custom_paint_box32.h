@@ -12,6 +12,7 @@
 #include <memory>
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include "core/geometry.h"
@@ -128,6 +129,8 @@ private:
     int32_t FWrappedHeight = 0;
 
     QPainter* FCanvas = nullptr;
+    // The part of the widget the current paint event asks for; empty outside paintEvent.
+    QRegion FPaintRegion;
     uint64_t FTransferCount = 0;
 };
 

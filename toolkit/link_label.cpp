@@ -21,11 +21,16 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
+    // Borderless, the label has nothing to draw: with updates off Qt skips its paint event whenever
+    // the picture underneath repaints, which matters with a dozen links over a stage.
+    setUpdatesEnabled(false);
 }
 
 void TLinkLabel::SetBorderStyle(TBorderStyle style) {
     if (style == FBorderStyle) return;
     FBorderStyle = style;
+    // The paint that follows turns updates off again once the frame is gone.
+    setUpdatesEnabled(true);
     update();
 }
 
@@ -43,7 +48,12 @@ void TLinkLabel::SetCursor(TCursor cursor) {
 }
 
 void TLinkLabel::paintEvent(QPaintEvent*) {
-    if (FBorderStyle != TBorderStyle::bsSingle || width() <= 0 || height() <= 0) return;
+    if (FBorderStyle != TBorderStyle::bsSingle) {
+        // This paint has let the picture underneath replace the frame; later ones would draw nothing.
+        setUpdatesEnabled(false);
+        return;
+    }
+    if (width() <= 0 || height() <= 0) return;
     // Four one-pixel strips rather than drawRect: exact pixels whatever the pen and antialiasing.
     QPainter painter(this);
     const QColor color = ToQColor(FBorderColor);

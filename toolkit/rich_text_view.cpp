@@ -1,6 +1,8 @@
 #include "toolkit/rich_text_view.h"
 
+#include <QCoreApplication>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QTextDocument>
 
 #include "toolkit/files.h"
@@ -33,6 +35,21 @@ bool TRichTextView::LoadFromFile(const std::string& path) {
     return true;
 }
 
-void TRichTextView::LoadFromRtf(const std::string& rtf) { ReadRtf(rtf, *document()); }
+void TRichTextView::LoadFromRtf(const std::string& rtf) {
+    SettleGeometry();
+    ReadRtf(rtf, *document());
+}
+
+void TRichTextView::SettleGeometry() {
+    // A view not shown yet keeps its resize events until it is: the text would be laid out at the
+    // viewport's stale default width now and again at the real width on show. Delivering them first
+    // lays the text out once, at the width it is shown at.
+    for (QWidget* w : {static_cast<QWidget*>(this), viewport()}) {
+        if (!w->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        w->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent event(w->size(), QSize());
+        QCoreApplication::sendEvent(w, &event);
+    }
+}
 
 }  // namespace velmora

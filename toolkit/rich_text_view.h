@@ -15,6 +15,9 @@ public:
     bool LoadFromFile(const std::string& path);
     // Shows RTF held in memory.
     void LoadFromRtf(const std::string& rtf);
+
+private:
+    void SettleGeometry();
 };
 
 }  // namespace velmora

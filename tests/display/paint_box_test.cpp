@@ -2,6 +2,7 @@
 // viewport to the widget, the overlay after every transfer, and pointer enter and leave.
 #include <QApplication>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -160,6 +161,33 @@ TEST_F(PaintBoxTest, TransferShowsTheViewportOfTheBufferAtTheSamePlace) {
         for (int x = 0; x < 180; ++x)
             if ((shot.pixel(x, y) & 0xFFFFFFu) != (PatternAt(x, y, gen) & 0xFFFFFFu)) ++mismatches;
     EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(PaintBoxTest, OpaqueSiblingOnTopLeavesTheRestOfTheViewportExact) {
+    // A sibling laid over the middle of the box makes the region the box paints ragged; every part
+    // of it must still show the buffer at its own place, and the sibling must stay on top.
+    box->resize(180, 150);
+    auto* cover = new QWidget(host.get());
+    cover->setGeometry(60, 50, 70, 40);  // host coordinates: box pixels 50..119 x 40..79
+    cover->setAutoFillBackground(true);
+    QPalette palette = cover->palette();
+    palette.setColor(QPalette::Window, QColor(1, 2, 3));
+    cover->setPalette(palette);
+    cover->show();
+    box->Invalidate();
+    const QImage shot = host->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const uint32_t gen = uint32_t(box->Renders);
+    int wrongPicture = 0, wrongCover = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 180; ++x) {
+            const QRgb got = shot.pixel(10 + x, 10 + y) & 0xFFFFFFu;
+            if (x >= 50 && x < 120 && y >= 40 && y < 80)
+                wrongCover += got != 0x010203u;
+            else
+                wrongPicture += got != (PatternAt(x, y, gen) & 0xFFFFFFu);
+        }
+    EXPECT_EQ(wrongPicture, 0);
+    EXPECT_EQ(wrongCover, 0);
 }
 
 TEST_F(PaintBoxTest, NewStorageIsShownAfterTheBufferGrows) {

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -128,6 +130,31 @@ TEST_F(LinkLabelTest, ChangesRepaintTheLabel) {
     label_->SetBorderStyle(TBorderStyle::bsNone);
     QApplication::processEvents();
     EXPECT_GT(counter.Paints, 0) << "removing the frame";
+}
+
+TEST_F(LinkLabelTest, BorderlessLabelIsLeftOutWhenThePictureRepaints) {
+    TCountPaints counter;
+    label_->installEventFilter(&counter);
+    QApplication::processEvents();
+    counter.Paints = 0;
+    stage_->repaint();
+    EXPECT_EQ(counter.Paints, 0) << "a new label";
+
+    label_->SetBorderStyle(TBorderStyle::bsSingle);
+    QApplication::processEvents();
+    counter.Paints = 0;
+    stage_->repaint();
+    EXPECT_EQ(counter.Paints, 1) << "the frame is drawn again over the repainted picture";
+    const QColor black(0, 0, 0);
+    ExpectFrame(Shot(), &black);
+
+    label_->SetBorderStyle(TBorderStyle::bsNone);
+    QApplication::processEvents();
+    counter.Paints = 0;
+    stage_->repaint();
+    stage_->repaint();
+    EXPECT_EQ(counter.Paints, 0) << "after the frame went";
+    ExpectFrame(Shot(), nullptr);
 }
 
 TEST_F(LinkLabelTest, ClickEnterAndLeaveEvents) {
@@ -322,6 +349,30 @@ TEST_F(RichTextViewTest, LoadsAFileAndKeepsContentWhenAFileIsMissing) {
     { std::ofstream(empty, std::ios::binary); }
     EXPECT_TRUE(view.LoadFromFile(empty));
     EXPECT_TRUE(view.toPlainText().isEmpty()) << "an empty file shows nothing";
+}
+
+TEST_F(RichTextViewTest, HiddenViewLaysTextOutAtTheWidthItIsShownAt) {
+    QWidget host;
+    host.resize(400, 300);
+    auto* view = new TRichTextView(&host);
+    view->setGeometry(10, 10, 300, 200);
+    view->LoadFromRtf(R"({\rtf1 Jedna linia tekstu, ktora przy waskim widoku zawija sie wiele razy.})");
+    EXPECT_EQ(view->document()->pageSize().width(), 300) << "laid out before showing";
+    const QSizeF before = view->document()->size();
+    int relayouts = 0;
+    QObject::connect(view->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+                     [&relayouts] { ++relayouts; });
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    EXPECT_EQ(view->viewport()->width(), 300);
+    EXPECT_EQ(view->document()->size(), before);
+    EXPECT_EQ(relayouts, 0) << "showing lays nothing out again";
+
+    // A later resize of the shown view still rewraps.
+    view->resize(150, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(view->document()->pageSize().width(), 150);
+    EXPECT_GT(view->document()->size().height(), before.height());
 }
 
 TEST_F(RichTextViewTest, TakesNoInputYetKeepsItsColours) {

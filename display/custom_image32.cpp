@@ -334,7 +334,9 @@ void TCustomImage32::RenderBuffer() {
     // A full repaint of a picture that is only the bitmap would copy it twice, into Buffer and then
     // to the window, and those copies are most of its cost: show the bitmap's memory instead.
     FShowBitmap = CanShowBitmapDirectly();
-    if (!FShowBitmap) {
+    // A smaller picture on a plain background: the paint fills the bands, the bitmap is shown as is.
+    FShowBanded = !FShowBitmap && CanShowBitmapBanded();
+    if (!FShowBitmap && !FShowBanded) {
         TBitmap32& buffer = Buffer();
         TQuietBracket bracket(buffer);
         buffer.SetClipBounds(ViewportRect());
@@ -368,6 +370,38 @@ bool TCustomImage32::CanShowBitmapDirectly() const {
     return bitmapLast;
 }
 
+bool TCustomImage32::CanShowBitmapBanded() const {
+    const TBitmap32& b = *FBitmap;
+    if (!FDirectShowAllowed || b.IsEmpty() || !DrawsOpaquely(b) || FBitmapAlign == TBitmapAlign::baTile) return false;
+    if (FPlacedRect.Width() != b.Width() || FPlacedRect.Height() != b.Height() || ViewportRect().IsEmpty())
+        return false;
+    bool cleared = false;
+    bool drawn = false;
+    for (const auto& [handler, index] : FStageHandlers) {
+        const TPaintStageEntry& e = FStageList->Items(index);
+        switch (e.StageKind) {
+            case psBackground:
+                if (cleared || drawn || !NextStageDrawsBitmap(index)) return false;
+                cleared = true;
+                break;
+            case psBitmap:
+                if (!cleared || drawn) return false;
+                drawn = true;
+                break;
+            case psLayers:
+                for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i)
+                    if (FLayerCollection->LayerAt(i)->OptionBits() & e.StageParam) return false;
+                break;
+            default: return false;
+        }
+    }
+    return drawn;
+}
+
+TPoint TCustomImage32::ShownOrigin() const {
+    return FShowBanded ? TPoint{FPlacedRect.Left, FPlacedRect.Top} : TPoint{0, 0};
+}
+
 bool TCustomImage32::NextStageDrawsBitmap(int32_t stageNum) const {
     for (size_t i = 0; i + 1 < FStageHandlers.size(); ++i)
         if (FStageHandlers[i].second == stageNum)
@@ -382,7 +416,7 @@ TBitmap32& TCustomImage32::ShownBitmap() {
         FPlacementValid = false;
         RenderBuffer();
     }
-    return FShowBitmap ? *FBitmap : Buffer();
+    return FShowBitmap || FShowBanded ? *FBitmap : Buffer();
 }
 
 void TCustomImage32::SetDirectShowAllowed(bool value) {

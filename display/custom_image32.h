@@ -171,6 +171,8 @@ protected:
 
     void RenderBuffer() override;
     TBitmap32& ShownBitmap() override;
+    TPoint ShownOrigin() const override;
+    TColor32 BandColor() const override { return ControlColor32(); }
     void PaintOverlay() override;
 
     // Whether paints may show the bitmap's pixels directly; tests turn it off to compare the
@@ -179,6 +181,9 @@ protected:
     void SetDirectShowAllowed(bool value);
     // The last rendering left Buffer alone: paints show Bitmap itself.
     bool ShowsBitmapDirectly() const { return FShowBitmap; }
+    // The last rendering left Buffer alone although the bitmap leaves bands of the background
+    // colour in the viewport: paints show Bitmap at its place and fill the bands themselves.
+    bool ShowsBitmapBanded() const { return FShowBanded; }
     void PointerLeft() override;
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
@@ -189,6 +194,8 @@ private:
     TColor32 ControlColor32() const;
     // The compiled stages would leave exactly the bitmap's pixels in the viewport.
     bool CanShowBitmapDirectly() const;
+    // The compiled stages would clear the background and copy the bitmap 1:1 over it, nothing else.
+    bool CanShowBitmapBanded() const;
     // Whether the compiled stage after stageNum draws the bitmap.
     bool NextStageDrawsBitmap(int32_t stageNum) const;
 
@@ -213,6 +220,7 @@ private:
     bool FMouseCaptured = false;
     bool FDirectShowAllowed = true;
     bool FShowBitmap = false;
+    bool FShowBanded = false;
 };
 
 // The image control as forms use it.

@@ -148,9 +148,15 @@ void TCustomPaintBox32::Paint() {
             // ragged, and Qt copies rows straight only under a rectangular clip, otherwise it
             // falls back to span blending spread over worker threads, several times slower.
             const QRegion wanted = FPaintRegion.isEmpty() ? QRegion(viewport) : FPaintRegion & viewport;
+            const TPoint origin = ShownOrigin();
+            const QRect picture(origin.X, origin.Y, image.width(), image.height());
             for (const QRect& part : wanted) {
                 FCanvas->setClipRect(part);
-                FCanvas->drawImage(part.topLeft(), image, part);
+                const QRect inside = part & picture;
+                if (!inside.isEmpty()) FCanvas->drawImage(inside.topLeft(), image, inside.translated(-origin.X, -origin.Y));
+                if (inside == part) continue;
+                const QColor band = QColor::fromRgb(BandColor() | 0xFF000000u);
+                for (const QRect& rest : QRegion(part) - inside) FCanvas->fillRect(rest, band);
             }
             FCanvas->restore();
         }

@@ -91,6 +91,11 @@ protected:
     // made valid: Buffer here. A subclass may answer a bitmap of its own whose pixels are exactly
     // the picture; it must cover the viewport. Its lock is held during the copy.
     virtual TBitmap32& ShownBitmap();
+    // Where the shown bitmap's pixel (0, 0) lands in the widget: the origin here. A subclass that
+    // shows a bitmap smaller than the viewport places it elsewhere and has the rest of the viewport
+    // filled with BandColor.
+    virtual TPoint ShownOrigin() const { return TPoint{0, 0}; }
+    virtual TColor32 BandColor() const { return WinColorToColor32(FColor); }
     virtual void PaintOverlay();
     virtual void PointerEntered();
     virtual void PointerLeft();

@@ -64,6 +64,7 @@ public:
     using TImage32::PointerLeft;
     using TImage32::SetDirectShowAllowed;
     using TImage32::ShowsBitmapDirectly;
+    using TImage32::ShowsBitmapBanded;
     void ScaleChanged() override { ++ScaleChanges; }
     void RenderBuffer() override {
         ++Renders;
@@ -497,6 +498,7 @@ struct TDirectCase {
     const char* Name;
     std::function<void(TTestImage&)> Setup;
     bool Direct;
+    bool Banded = false;  // shown as is, the paint filling the bands around it
 };
 
 TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
@@ -525,13 +527,30 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
              new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFFFF0000u, loMouseInput);
          }), true},
         {"bitmap stage alone", with(exact, stages({psBitmap})), true},
-        {"one column short", pattern(199, 200), false},
-        {"one row short", pattern(200, 199), false},
+        {"one column short", pattern(199, 200), false, true},
+        {"one row short", pattern(200, 199), false, true},
         {"scrolled by a pixel", with(pattern(300, 300), [](TTestImage& i) {
              i.SetBitmapAlign(TBitmapAlign::baCustom);
              i.SetBitmapOffsetX(-1);
+         }), false, true},
+        {"centred, larger", with(pattern(260, 200), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false, true},
+        {"centred, smaller", with(pattern(121, 77), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false, true},
+        {"smaller, placed off the edges", with(pattern(150, 150), [](TTestImage& i) {
+             i.SetBitmapAlign(TBitmapAlign::baCustom);
+             i.SetBitmapOffsetX(-20);
+             i.SetBitmapOffsetY(90);
+         }), false, true},
+        {"smaller, custom draw without a handler", with(pattern(90, 60), [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), false, true},
+        {"smaller, bitmap stage alone", with(pattern(90, 60), stages({psBitmap})), false},
+        {"smaller, tiled", with(pattern(90, 60), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), false},
+        {"smaller, visible layer", with(pattern(90, 60), [](TTestImage& i) {
+             new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFF00FF00u, loVisible);
          }), false},
-        {"centred, larger", with(pattern(260, 200), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false},
+        {"smaller, blended", with(pattern(90, 60), [](TTestImage& i) {
+             i.Bitmap().FillAll(0x80FF0000u);
+             i.Bitmap().SetDrawMode(TDrawMode::dmBlend);
+         }), false},
+        {"smaller, stretched", with(pattern(90, 60), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), false},
         {"stretched", with(pattern(100, 100), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), false},
         {"scaled by two", with(exact, [](TTestImage& i) {
              i.SetScaleMode(TScaleMode::smScale);
@@ -577,9 +596,11 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
         const QImage got = direct->grab().toImage();
         EXPECT_EQ(direct->ShowsBitmapDirectly(), c.Direct) << c.Name;
         EXPECT_FALSE(rendered->ShowsBitmapDirectly()) << c.Name;
+        EXPECT_EQ(direct->ShowsBitmapBanded(), c.Banded) << c.Name;
+        EXPECT_FALSE(rendered->ShowsBitmapBanded()) << c.Name;
         EXPECT_EQ(Differences(got, want), 0) << c.Name;
-        // The direct path leaves the buffer as it was.
-        if (c.Direct) EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
+        // The direct paths leave the buffer as it was.
+        if (c.Direct || c.Banded) EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
@@ -43,6 +44,22 @@ void SetBackground(QWidget* widget, TColor color, QPalette::ColorRole role = QPa
     widget->setPalette(palette);
     if (role == QPalette::Window) widget->setAutoFillBackground(true);
 }
+
+// Gives a control the height of its size hint when it is first shown, then leaves it alone.
+class TNaturalHeightOnShow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            auto* control = static_cast<QWidget*>(watched);
+            control->resize(control->width(), control->sizeHint().height());
+            control->removeEventFilter(this);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -228,7 +245,9 @@ void TMainForm::CreateControls() {
     _opis = new QLineEdit(MainPanel);
     Register(_opis, "_opis");
     _opis->move(8, 104);
-    _opis->resize(121, _opis->sizeHint().height());
+    _opis->resize(121, _opis->height());
+    // Its natural height needs the font measured, which is worth doing only once the box shows.
+    _opis->installEventFilter(new TNaturalHeightOnShow(_opis));
     _opis->setFrame(true);
     SetBackground(_opis, EditColor, QPalette::Base);
     _opis->hide();

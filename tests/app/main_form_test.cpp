@@ -229,6 +229,11 @@ TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
     EXPECT_EQ(form.PreviewBtn->text(), QString::fromUtf8("Pokaż"));
     EXPECT_EQ(form._opis->geometry().topLeft(), QPoint(8, 104));
     EXPECT_EQ(form._opis->width(), 121);
+    form.show();
+    form._opis->show();
+    EXPECT_EQ(form._opis->height(), form._opis->sizeHint().height()) << "the edit box shows at its natural height";
+    EXPECT_EQ(form._opis->geometry().topLeft(), QPoint(8, 104));
+    form._opis->hide();
     EXPECT_EQ(form.opis->parentWidget(), form.MainPanel);
     EXPECT_EQ(form.opis->geometry(), QRect(272, 105, 730, 625));
     EXPECT_EQ(form.sub_image->geometry(), QRect(244, 78, 780, 651));

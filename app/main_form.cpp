@@ -76,6 +76,9 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
     QFont face(QStringLiteral("Tahoma"));
     face.setPixelSize(11);
     setFont(face);
+    // The menu picture decodes before the controls are built: the font configuration they need first
+    // may meanwhile still be loading on the other core (see main).
+    FStageFetch.Load(StagePicturePath(AppDir.empty() ? ExecutableDir() : AppDir, "menu"));
     CreateControls();
     // An error while the window sets itself up is reported like any handler's, and the window lives on
     // with what it has.
@@ -86,6 +89,7 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
         if (app == nullptr) throw;
         app->ShowException(e.what());
     }
+    FStageFetch.Cancel();
 }
 
 TMainForm::~TMainForm() {
@@ -346,9 +350,21 @@ void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t, int32_
 
 bool TMainForm::FileExists(const std::string& path) { return ::velmora::FileExists(path); }
 
-void TMainForm::LoadStagePicture(const std::string& path) { MainImage->Bitmap().LoadPictureFile(path); }
+void TMainForm::LoadStagePicture(const std::string& path) {
+    try {
+        if (!FStageFetch.TakeInto(path, MainImage->Bitmap())) MainImage->Bitmap().LoadPictureFile(path);
+    } catch (...) {
+        // The page will not go on to its item, so a picture fetched for it is not wanted.
+        FItemFetch.Cancel();
+        throw;
+    }
+}
 
-void TMainForm::LoadItemPicture(const std::string& path) { sub_image->Bitmap().LoadPictureFile(path); }
+void TMainForm::LoadItemPicture(const std::string& path) {
+    if (!FItemFetch.TakeInto(path, sub_image->Bitmap())) sub_image->Bitmap().LoadPictureFile(path);
+}
+
+void TMainForm::PrefetchItemPicture(const std::string& path) { FItemFetch.Start(path); }
 
 void TMainForm::SetControlVisible(std::string_view name, bool visible) {
     if (QWidget* control = FindControl(name)) control->setVisible(visible);

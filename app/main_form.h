@@ -21,6 +21,7 @@
 #include "core/input.h"
 #include "display/custom_image32.h"
 #include "display/custom_img_view32.h"
+#include "raster/picture_fetch.h"
 #include "text/string_list.h"
 #include "toolkit/link_label.h"
 #include "toolkit/rich_text_view.h"
@@ -113,6 +114,7 @@ public:
     bool FileExists(const std::string& path) override;
     void LoadStagePicture(const std::string& path) override;
     void LoadItemPicture(const std::string& path) override;
+    void PrefetchItemPicture(const std::string& path) override;
     void SetControlVisible(std::string_view name, bool visible) override;
     void SetCounterText(const std::string& text) override;
     void SetBusyCursor(bool busy) override;
@@ -138,6 +140,10 @@ private:
 
     QSize FScreenSize;
     std::map<std::string, QWidget*, std::less<>> FControls;
+    // Pictures decoded ahead of being shown: the menu's while the window is built, a page's first item
+    // while the page's own picture decodes.
+    TPictureFetch FStageFetch;
+    TPictureFetch FItemFetch;
 };
 
 }  // namespace velmora

@@ -46,6 +46,8 @@ TNavigator::TShowResult TNavigator::LoadImage(std::string_view name) {
         view_.SetControlVisible("sub_image", page);
         view_.SetControlVisible("InfoLabel", page);
         for (int n = 1; n <= 10; ++n) view_.SetControlVisible("spis_" + std::to_string(n), kind == ScreenKind::Index);
+        // A page shows its first item next; both pictures may decode at once.
+        if (page) view_.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
         view_.LoadStagePicture(path);
     }
     if (kind == ScreenKind::Page) return LoadSubImage(1) ? TShowResult::Shown : TShowResult::ItemMissing;

@@ -16,6 +16,9 @@ public:
     virtual void LoadStagePicture(const std::string& path) = 0;
     // Decode a picture into the bitmap of the item view sub_image; failures raise.
     virtual void LoadItemPicture(const std::string& path) = 0;
+    // The item picture that the LoadItemPicture following the next LoadStagePicture will ask for: the
+    // window may begin decoding it now. Must not throw.
+    virtual void PrefetchItemPicture(const std::string& path) = 0;
     // Show or hide the control of that name ("opis", "SubPrevBtn", "spis_1", ...).
     virtual void SetControlVisible(std::string_view name, bool visible) = 0;
     // The text of the item counter InfoLabel.

@@ -93,6 +93,27 @@ bool TBitmap32::IsEmpty() const { return FBits == nullptr || FWidth == 0 || FHei
 
 void TBitmap32::Discard() { SetDimensions(0, 0); }
 
+void TBitmap32::TakePixelsFrom(TBitmap32& source) {
+    if (&source == this) return;
+    TChangeBracket bracket(*this);
+    if (source.IsEmpty()) {
+        SetDimensions(0, 0);
+        return;
+    }
+    const int32_t width = source.FWidth;
+    const int32_t height = source.FHeight;
+    std::swap(FStorage, source.FStorage);
+    std::swap(FCapacity, source.FCapacity);
+    source.FBits = nullptr;
+    source.FWidth = 0;
+    source.FHeight = 0;
+    source.SetClipBounds(TRect{});
+    // The memory under this bitmap moved either way; a new size reports that itself.
+    FBits = FStorage.get();
+    if (!SetDimensions(width, height)) NotifyHandleChanged();
+    NotifyChanged();
+}
+
 void TBitmap32::ReleaseStorage() {
     FBits = nullptr;
     FStorage.reset();

@@ -73,6 +73,9 @@ public:
     void Assign(const TPicture* source);
     void AssignGraphic(const TGraphic& graphic);
     void LoadPictureFile(const std::string& fileName);
+    // Takes source's size and pixels without copying them, reporting the change as loading a picture
+    // would; source is left empty but keeps this bitmap's old memory for its next use.
+    void TakePixelsFrom(TBitmap32& source);
 
     virtual void CopyPixelsTo(TBitmap32& dest) const;
     virtual void CopySettingsTo(TBitmap32& dest) const;

@@ -425,9 +425,8 @@ std::unique_ptr<TGraphic> CreateJpegImage() { return std::make_unique<TJPEGImage
 const TGraphicClass TJPEGImageClass{"TJPEGImage", &CreateJpegImage};
 }  // namespace
 
-void RegisterJpegFormats() {
-    RegisterPictureFormat("jpeg", "JPEG Image File", &TJPEGImageClass);
-    RegisterPictureFormat("jpg", "JPEG Image File", &TJPEGImageClass);
+std::vector<TPictureFormat> JpegPictureFormats() {
+    return {{"jpeg", "JPEG Image File", &TJPEGImageClass}, {"jpg", "JPEG Image File", &TJPEGImageClass}};
 }
 
 }  // namespace velmora

@@ -128,7 +128,7 @@ private:
     TJPEGScale FScaleDown;
 };
 
-// Adds "jpeg" and "jpg" to the picture-format registry (done when the registry is created).
-void RegisterJpegFormats();
+// The formats "jpeg" and "jpg", which the picture-format registry starts with.
+std::vector<TPictureFormat> JpegPictureFormats();
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <istream>
 #include <iterator>
+#include <utility>
 
 #include "raster/bitmap32.h"
 #include "raster/jpeg_image.h"
@@ -94,18 +95,18 @@ std::string LowerCase(std::string s) {
 }
 
 std::vector<TPictureFormat>& Registry() {
-    static std::vector<TPictureFormat> formats{
-        {"wmf", "Metafiles", &TMetafileClass},
-        {"emf", "Enhanced Metafiles", &TMetafileClass},
-        {"ico", "Icons", &TIconClass},
-        {"bmp", "Bitmaps", &TBitmapClass},
-    };
-    // The decoders of this system join right after the toolkit's formats, before any lookup.
-    static bool decodersRegistered = false;
-    if (!decodersRegistered) {
-        decodersRegistered = true;
-        RegisterJpegFormats();
-    }
+    // Built once and thread-safely, since pictures may decode on two threads at a time. The decoders
+    // of this system join right after the toolkit's formats, before any lookup.
+    static std::vector<TPictureFormat> formats = [] {
+        std::vector<TPictureFormat> list{
+            {"wmf", "Metafiles", &TMetafileClass},
+            {"emf", "Enhanced Metafiles", &TMetafileClass},
+            {"ico", "Icons", &TIconClass},
+            {"bmp", "Bitmaps", &TBitmapClass},
+        };
+        for (TPictureFormat& format : JpegPictureFormats()) list.push_back(std::move(format));
+        return list;
+    }();
     return formats;
 }
 

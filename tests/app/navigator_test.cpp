@@ -26,6 +26,7 @@ public:
         calls.push_back("item " + path);
         if (path == failingPicture) throw std::runtime_error("bad picture");
     }
+    void PrefetchItemPicture(const std::string& path) override { calls.push_back("prefetch " + path); }
     void SetControlVisible(std::string_view name, bool visible) override {
         calls.push_back(std::string(visible ? "show " : "hide ") + std::string(name));
     }
@@ -134,7 +135,7 @@ TEST_F(NavigatorTest, ChapterShowsThePageAndItsFirstItem) {
     nav.LoadImage("spis");
     view.Take();
     nav.spis_Click(3);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"stage " + Stage("3"), "default"},
+    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"},
                                    ShowItem(3, 1, 4, "znaki")}));
     EXPECT_EQ(nav.CurrentPage, 3);
     EXPECT_EQ(nav.CurrentItem, 1);
@@ -218,7 +219,7 @@ TEST_F(NavigatorTest, ChapterWithoutItemPictureKeepsThePreviousNumbers) {
     Goto(2, 3);
     view.files.erase(Item(3, 1));
     nav.spis_Click(3);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"stage " + Stage("3"), "default"},
+    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"},
                                    {"clear", "busy", "znaki 2_3", "default"}}));
     EXPECT_EQ(nav.CurrentPage, 2);
     EXPECT_EQ(nav.CurrentItem, 3);
@@ -235,7 +236,7 @@ TEST_F(NavigatorTest, UndecodableStagePictureResetsTheCursorAndStops) {
     Goto(2, 3);
     view.failingPicture = Stage("3");
     EXPECT_THROW(nav.spis_Click(3), std::runtime_error);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"stage " + Stage("3"), "default"}}));
+    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"}}));
 }
 
 TEST_F(NavigatorTest, UndecodableItemPictureResetsTheCursorWithoutHotspots) {

@@ -1,0 +1,46 @@
+#pragma once
+// TPictureFetch: one picture file decoded ahead of the moment it is shown, either on a worker thread
+// (Start), so that two pictures shown together decode on two cores, or earlier on the caller's own
+// thread (Load). TakeInto then hands the decoded pixels to the bitmap that shows them, without a copy.
+// A fetch that failed, or that fetched another file, hands over nothing: the caller loads the picture
+// itself, and that load reports the error as it always would.
+#include <string>
+#include <thread>
+
+#include "raster/bitmap32.h"
+
+namespace velmora {
+
+class TPictureFetch {
+public:
+    TPictureFetch() = default;
+    ~TPictureFetch();
+    TPictureFetch(const TPictureFetch&) = delete;
+    TPictureFetch& operator=(const TPictureFetch&) = delete;
+
+    // Decodes path on a worker thread; a fetch still running is waited for and forgotten first.
+    void Start(const std::string& path);
+    // Decodes path now, on this thread; failures are kept quiet.
+    void Load(const std::string& path);
+    // True when path is the file fetched and it decoded: target's pixels are then the picture, as after
+    // target.LoadPictureFile(path), with the same change notifications. False leaves target untouched.
+    // Either way the fetch is used up.
+    bool TakeInto(const std::string& path, TBitmap32& target);
+    // Waits for a running decode and forgets the fetch.
+    void Cancel();
+
+    // The file fetched (empty when none); Ready once its decode has ended, successful or not.
+    const std::string& Path() const { return FPath; }
+
+private:
+    void Decode();
+    void Wait();
+
+    std::string FPath;
+    // Reused from fetch to fetch: its memory is the memory of the picture handed over last time.
+    TBitmap32 FBitmap;
+    bool FDecoded = false;
+    std::thread FWorker;
+};
+
+}  // namespace velmora

@@ -324,28 +324,6 @@ void TMainForm::BtnMouseEnter(TLinkLabel* sender) {
 
 void TMainForm::BtnMouseLeave(TLinkLabel* sender) { sender->SetBorderStyle(TBorderStyle::bsNone); }
 
-// --- hotspots and their editor ---------------------------------------------------------------------
-
-void TMainForm::SelectLayer(TCustomLayer*) {}  // Hotspots come with the layer issue.
-
-void TMainForm::L_AddClick(QObject*) {}  // Hotspots come with the layer issue.
-
-void TMainForm::L_DeleteClick(QObject*) {}  // Hotspots come with the layer issue.
-
-void TMainForm::L_LoadClick(QObject*) {}  // Hotspots come with the layer issue.
-
-void TMainForm::L_SaveClick(QObject*) {}  // Hotspots come with the layer issue.
-
-void TMainForm::_opisPropertiesChange() {}  // Hotspots come with the layer issue.
-
-void TMainForm::PreviewBtnClick() {}  // Hotspots come with the layer issue.
-
-void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton, TShiftState, int32_t, int32_t, TCustomLayer*) {
-}  // Hotspots come with the layer issue.
-
-void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t, int32_t, TCustomLayer*) {
-}  // Hotspots come with the layer issue.
-
 // --- view services ---------------------------------------------------------------------------------
 
 bool TMainForm::FileExists(const std::string& path) { return ::velmora::FileExists(path); }
@@ -373,10 +351,6 @@ void TMainForm::SetControlVisible(std::string_view name, bool visible) {
 void TMainForm::SetCounterText(const std::string& text) { InfoLabel->SetCaption(text); }
 
 void TMainForm::SetBusyCursor(bool busy) { Screen().SetCursor(busy ? crHourGlass : crDefault); }
-
-void TMainForm::ClearLayers() {}  // Hotspots come with the layer issue.
-
-void TMainForm::LoadZnaki() {}  // Hotspots come with the layer issue.
 
 void TMainForm::L_LoadClick() { L_LoadClick(nullptr); }
 

@@ -21,6 +21,7 @@
 #include "core/input.h"
 #include "display/custom_image32.h"
 #include "display/custom_img_view32.h"
+#include "layers/rubberband_layer.h"
 #include "raster/picture_fetch.h"
 #include "text/string_list.h"
 #include "toolkit/link_label.h"
@@ -29,6 +30,7 @@
 namespace velmora {
 
 class TCustomLayer;
+class TWarstwaItem;
 
 // How the window is set up; the defaults are the real program's.
 struct TMainFormOptions {
@@ -109,6 +111,15 @@ public:
     void sub_imageMouseDown(TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                             TCustomLayer* layer);
     void sub_imageMouseMove(TCustomImage32* sender, TShiftState shift, int32_t x, int32_t y, TCustomLayer* layer);
+    // OnReshaping of every hotspot: cancels each step in viewing mode, moves the edit box along in the
+    // editor.
+    void LayerResizing(TRubberbandLayer* sender, const TSingleRect& oldExtent, TSingleRect& newExtent,
+                       TGripKind grip, TShiftState shift);
+
+    // The sign preview of a description (Windows-1250); nothing when its picture is missing.
+    void ShowZnak(const std::string& d);
+    // The caption of a description from SignList; empty when none matches.
+    std::string GetOpis(const std::string& d) const;
 
     // --- view services of the navigator ------------------------------------------------------------
     bool FileExists(const std::string& path) override;
@@ -137,6 +148,10 @@ private:
     TLinkLabel* AddButtonLink(const char* name, int left, int top, int width, int height, int tag);
     QPushButton* AddEditorButton(const char* name, const char* captionUtf8, int top);
     void Register(QWidget* control, const char* name);
+    // A hotspot on top of the item view, set up for viewing or editing.
+    TWarstwaItem* NewHotspot(const TSingleRect& rect, TColor32 gripFill, const std::string& opis);
+    // Puts the edit box and its button directly under a hotspot's extent.
+    void PlaceDescriptionEditor(const TSingleRect& extent);
 
     QSize FScreenSize;
     std::map<std::string, QWidget*, std::less<>> FControls;

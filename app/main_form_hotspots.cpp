@@ -1,0 +1,252 @@
+// The hotspots of the item view and their editor: building them from an item's hotspot file, the
+// hand cursor and the click that opens the sign preview in viewing mode, and in editor mode the
+// selection, adding, deleting, loading and saving, and the description edit box under the selection.
+#include <QString>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/data_set.h"
+#include "app/image_form.h"
+#include "app/main_form.h"
+#include "app/warstwa_item.h"
+#include "layers/layer_collection.h"
+#include "layers/layer_options.h"
+#include "toolkit/code_page.h"
+#include "toolkit/files.h"
+#include "toolkit/message_box.h"
+#include "toolkit/screen_cursor.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr TColor32 GripColor = 0xFF000000u;          // opaque black
+constexpr TColor32 SelectedGripColor = 0xFFFF0000u;  // opaque red
+// The rubber-band layer drops loSilent, so a hotspot ends up shown and taking the mouse.
+constexpr uint32_t HotspotOptionBits = loVisible | loMouseInput | loSilent;
+constexpr TGripSet ViewingGripMask = 0xFFF1;  // without sides, corners and outline: the body only
+constexpr float SmallestHotspotSide = 10.0f;
+
+const char* const PickPageText = "Wybierz planszę.";
+const char* const PickLayerText = "Wybierz warstwę.";
+
+void Warn(const char* textUtf8) { ShowWarning(QString::fromUtf8(textUtf8)); }
+
+// How far the view is scrolled, as a whole number of pixels: the offsets are 0 or negative.
+int64_t ScrolledBy(float bitmapOffset) { return std::llabs(static_cast<int64_t>(TruncCoordinate(bitmapOffset))); }
+
+// The sign picture a description names; descriptions are Windows-1250, file names UTF-8.
+std::string SignPictureFile(const std::string& appDir, const std::string& opis) {
+    return SignPicturePath(appDir, ToFileSystemPath(opis));
+}
+
+TWarstwaItem* HotspotAt(TLayerCollection& layers, int32_t index) {
+    return dynamic_cast<TWarstwaItem*>(layers.LayerAt(index));
+}
+
+}  // namespace
+
+// --- building and removing ----------------------------------------------------------------------
+
+TWarstwaItem* TMainForm::NewHotspot(const TSingleRect& rect, TColor32 gripFill, const std::string& opis) {
+    auto* hotspot = new TWarstwaItem(&sub_image->LayerCollection());
+    hotspot->SetFollowsBitmap(true);
+    hotspot->SetShown(false);
+    if (EditorMode()) {
+        hotspot->SmallestHeight = SmallestHotspotSide;
+        hotspot->SmallestWidth = SmallestHotspotSide;
+    }
+    hotspot->SetExtent(rect);
+    hotspot->SetGrips(EditorMode() ? (hotspot->Grips() | gsOutline) : (hotspot->Grips() & ViewingGripMask));
+    hotspot->RaiseToTop();
+    hotspot->SetOptionBits(HotspotOptionBits);
+    hotspot->SetGripRadius(EditorMode() ? 4 : 1);
+    hotspot->SetGripFillColor(gripFill);
+    hotspot->OnReshaping = [this](TRubberbandLayer* sender, const TSingleRect& oldExtent, TSingleRect& newExtent,
+                                  TGripKind grip, TShiftState shift) {
+        LayerResizing(sender, oldExtent, newExtent, grip, shift);
+    };
+    hotspot->Opis = opis;
+    hotspot->MarkDirty();
+    return hotspot;
+}
+
+void TMainForm::LoadZnaki() {
+    if (CurrentPage == 0) return;
+    for (const THotspotRecord& record : ReadHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem)))
+        NewHotspot(record.Rect, GripColor, record.Opis);
+}
+
+void TMainForm::ClearLayers() {
+    SelectLayer(nullptr);
+    TLayerCollection& layers = sub_image->LayerCollection();
+    for (int32_t i = layers.LayerCount() - 1; i >= 0; --i)
+        if (TWarstwaItem* hotspot = HotspotAt(layers, i)) delete hotspot;
+}
+
+// --- viewing mode ---------------------------------------------------------------------------------
+
+void TMainForm::LayerResizing(TRubberbandLayer* sender, const TSingleRect& oldExtent, TSingleRect& newExtent,
+                              TGripKind, TShiftState) {
+    if (!EditorMode()) {
+        newExtent = oldExtent;
+        return;
+    }
+    // Raised before the layer applies the step, so the edit box follows one step behind.
+    if (sender != nullptr) PlaceDescriptionEditor(sender->Extent());
+}
+
+void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
+    if (EditorMode()) return;
+    Screen().SetCursor(crDefault);
+    // Every hotspot under the pointer counts, not only the topmost.
+    TLayerCollection& layers = sub_image->LayerCollection();
+    for (int32_t i = layers.LayerCount() - 1; i >= 0; --i) {
+        TWarstwaItem* hotspot = HotspotAt(layers, i);
+        if (hotspot != nullptr && hotspot->HitsPoint(x, y) && FileExists(SignPictureFile(AppDir, hotspot->Opis)))
+            Screen().SetCursor(crHandPoint);
+    }
+}
+
+void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton, TShiftState, int32_t x, int32_t y,
+                                   TCustomLayer* layer) {
+    if (EditorMode()) {
+        SelectLayer(dynamic_cast<TWarstwaItem*>(layer));
+        return;
+    }
+    // Only the topmost hotspot under the pointer counts, whether or not its sign picture exists.
+    TLayerCollection& layers = sub_image->LayerCollection();
+    for (int32_t i = layers.LayerCount() - 1; i >= 0; --i) {
+        TWarstwaItem* hotspot = HotspotAt(layers, i);
+        if (hotspot != nullptr && hotspot->HitsPoint(x, y)) {
+            const std::string opis = hotspot->Opis;  // the preview's modal loop outlives no hotspot, but be sure
+            ShowZnak(opis);
+            return;
+        }
+    }
+}
+
+// --- sign preview ---------------------------------------------------------------------------------
+
+std::string TMainForm::GetOpis(const std::string& d) const {
+    return SignList != nullptr ? ::velmora::GetOpis(*SignList, d) : std::string();
+}
+
+void TMainForm::ShowZnak(const std::string& d) {
+    const std::string path = SignPictureFile(AppDir, d);
+    if (!FileExists(path)) return;
+    // Parented only so that it stacks above the stay-on-top main window; this operation frees it.
+    auto form = std::make_unique<TImageForm>(this);
+    form->ShowImage->Bitmap().LoadPictureFile(path);
+    form->OpisLabel->SetCaption(GetOpis(d));
+    form->ShowModal();
+}
+
+// --- editor ---------------------------------------------------------------------------------------
+
+void TMainForm::PlaceDescriptionEditor(const TSingleRect& extent) {
+    const int64_t width =
+        static_cast<int64_t>(TruncCoordinate(static_cast<long double>(extent.Right) - extent.Left)) - PreviewBtn->width();
+    const int64_t top = static_cast<int64_t>(TruncCoordinate(extent.Bottom)) + sub_image->y() -
+                        ScrolledBy(sub_image->BitmapOffsetY());
+    const int64_t left = static_cast<int64_t>(TruncCoordinate(extent.Left)) + sub_image->x() -
+                         ScrolledBy(sub_image->BitmapOffsetX());
+    const auto clampInt = [](int64_t v) {
+        return static_cast<int>(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(INT32_MAX / 2, v)));
+    };
+    // A hotspot narrower than the button leaves the edit box no width; the button still sits at its
+    // left edge plus that (negative) width.
+    _opis->move(clampInt(left), clampInt(top));
+    _opis->resize(clampInt(std::max<int64_t>(width, 0)), _opis->height());
+    PreviewBtn->move(clampInt(left + width), clampInt(top));
+}
+
+void TMainForm::SelectLayer(TCustomLayer* layer) {
+    auto* hotspot = dynamic_cast<TWarstwaItem*>(layer);
+    if (auto* previous = dynamic_cast<TRubberbandLayer*>(SelectedLayer)) {
+        previous->SetGripFillColor(GripColor);
+        previous->MarkDirty();
+    }
+    if (hotspot != nullptr) {
+        hotspot->SetGripFillColor(SelectedGripColor);
+        hotspot->MarkDirty();
+    }
+    // The selection changes before the text: the text's change notification writes into this hotspot.
+    SelectedLayer = hotspot;
+    if (hotspot != nullptr) {
+        PlaceDescriptionEditor(hotspot->Extent());
+        _opis->setText(FromWin1250(hotspot->Opis));
+    }
+    _opis->setVisible(SelectedLayer != nullptr);
+    PreviewBtn->setVisible(SelectedLayer != nullptr);
+    if (!_opis->isHidden()) _opis->setFocus();
+}
+
+void TMainForm::_opisPropertiesChange() {
+    if (auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer)) hotspot->Opis = ToWin1250(_opis->text());
+}
+
+void TMainForm::PreviewBtnClick() {
+    if (auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer)) {
+        const std::string opis = hotspot->Opis;
+        ShowZnak(opis);
+    }
+}
+
+void TMainForm::L_AddClick(QObject*) {
+    if (CurrentPage == 0) {
+        Warn(PickPageText);
+        return;
+    }
+    // 40 pixels right of and below the visible top-left corner of the item picture, 100 x 100.
+    const auto left = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetX()) + 40);
+    const auto top = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetY()) + 40);
+    TWarstwaItem* hotspot = NewHotspot(TSingleRect{left, top, left + 100.0f, top + 100.0f}, SelectedGripColor, {});
+    SelectLayer(hotspot);
+}
+
+void TMainForm::L_DeleteClick(QObject*) {
+    if (CurrentPage == 0) {
+        Warn(PickPageText);
+        return;
+    }
+    if (SelectedLayer == nullptr) {
+        Warn(PickLayerText);
+        return;
+    }
+    TCustomLayer* doomed = SelectedLayer;
+    SelectLayer(nullptr);
+    delete doomed;  // leaves the collection, which repaints its area
+}
+
+void TMainForm::L_LoadClick(QObject*) {
+    if (CurrentPage == 0) {
+        Warn(PickPageText);
+        return;
+    }
+    // Adds to what is there: loading twice shows every stored hotspot twice.
+    for (const THotspotRecord& record : ReadHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem))) {
+        NewHotspot(record.Rect, GripColor, record.Opis);
+        SelectLayer(nullptr);
+    }
+}
+
+void TMainForm::L_SaveClick(QObject* sender) {
+    if (!EditorMode()) return;
+    if (CurrentPage == 0) {
+        if (sender != nullptr) Warn(PickPageText);
+        return;
+    }
+    std::vector<THotspotRecord> hotspots;
+    TLayerCollection& layers = sub_image->LayerCollection();
+    for (int32_t i = 0; i < layers.LayerCount(); ++i)
+        if (const TWarstwaItem* hotspot = HotspotAt(layers, i))
+            hotspots.push_back(THotspotRecord{hotspot->Extent(), hotspot->Opis});
+    WriteHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem), hotspots);
+}
+
+}  // namespace velmora

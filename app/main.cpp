@@ -7,7 +7,12 @@
 #include <QWidget>
 #include <QTimer>
 #include <string>
+#include <thread>
 #include <utility>
+
+#ifdef VELMORA_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 #include "app/main_form.h"
 #include "toolkit/application.h"
@@ -40,9 +45,33 @@ private:
     bool FQueued = false;
 };
 
+// Loading the font configuration is milliseconds of parsing that the window's first text waits for;
+// a second core does it while the application object and the menu picture are being made. The
+// configuration's set-up is thread-safe: should the window need it first, it loads its own and this
+// copy is dropped.
+class TFontConfigWarmUp {
+public:
+    TFontConfigWarmUp() {
+#ifdef VELMORA_HAVE_FONTCONFIG
+        try {
+            FThread = std::jthread([] { FcInit(); });
+        } catch (...) {
+            // No thread to be had: the window loads the configuration when it needs it.
+        }
+#endif
+    }
+    void Finish() {
+        if (FThread.joinable()) FThread.join();
+    }
+
+private:
+    std::jthread FThread;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    TFontConfigWarmUp fonts;
     // Read before Qt takes its own options out of the arguments.
     const bool editorMode = velmora::IsEditorModeArgument(argc, argv);
 
@@ -55,6 +84,7 @@ int main(int argc, char** argv) {
     velmora::TMainFormOptions options;
     options.EditorMode = editorMode;
     velmora::TMainForm form(options);
+    fonts.Finish();
 
     TQuitAfterFirstPaint quitter(&form, qEnvironmentVariable("VELMORA_QUIT_AFTER_FIRST_PAINT"));
     if (!qEnvironmentVariableIsEmpty("VELMORA_QUIT_AFTER_FIRST_PAINT")) form.MainImage->installEventFilter(&quitter);

@@ -1,6 +1,7 @@
 // The main window on small catalogues written into a temporary directory: start-up on full and empty
 // data, editor mode, clicking through the real widgets, hover frames, stage placement and errors
 // from pictures that cannot be decoded.
+#include <algorithm>
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
@@ -486,6 +487,44 @@ TEST_F(MainFormTest, AnUndecodableItemLeavesTheCounterSetAndResetsTheCursor) {
     Click(form.SubNextBtn);
     EXPECT_EQ(form.InfoLabel->Caption(), "3 / 3");
     EXPECT_EQ(form.sub_image->Bitmap().Width(), 1500);
+}
+
+TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeverStale) {
+    WriteFullCatalogue(dir_.Dir());
+    const std::string dane = dir_.Dir() + "dane/";
+    TMainForm& form = OpenShown();
+    auto expectShows = [&](const std::string& file) {
+        TBitmap32 direct;
+        direct.LoadPictureFile(dane + file);
+        const TBitmap32& shown = form.sub_image->Bitmap();
+        ASSERT_EQ(shown.Width(), direct.Width()) << file;
+        ASSERT_EQ(shown.Height(), direct.Height()) << file;
+        EXPECT_TRUE(std::equal(shown.PixelData(), shown.PixelData() + shown.Width() * shown.Height(),
+                               direct.PixelData()))
+            << file;
+    };
+    Click(form.cxLabel1);
+    expectShows("p_1_1.jpg");
+    Click(form.s1);
+    expectShows("p_2_1.jpg");
+
+    // A page whose own picture fails goes no further, and its item is read afresh next time.
+    TempDir::Write(dane + "p_2.jpg", "no picture");
+    Click(form.cxLabel1);
+    Click(form.s1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    WriteJpeg(dane + "p_2.jpg", 1024, 768, Page2Color);
+    WriteJpeg(dane + "p_2_1.jpg", 333, 90, ItemColor);
+    Click(form.s1);
+    EXPECT_EQ(form.CurrentPage, 2);
+    expectShows("p_2_1.jpg");
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 333);
+    // A damaged first item is reported by the load that shows it, as before.
+    TempDir::Write(dane + "p_1_1.jpg", std::string("\xFF\xD8", 2));
+    Click(form.cxLabel1);
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_TRUE(boxes_[1].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
+    EXPECT_EQ(Screen().Cursor(), crDefault);
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ TImageForm::TImageForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     ShowImage->setObjectName(QStringLiteral("ShowImage"));
     ShowImage->SetBounds(1, 1, ClientWidth - 2, sideHeight);
     ShowImage->Bitmap().SetResamplerClassName("TDraftResampler");
+    ShowImage->SetColor(White);  // the panel's colour, around a picture smaller than the view
     ShowImage->SetBitmapAlign(TBitmapAlign::baCustom);
     ShowImage->SetCentered(true);
     ShowImage->SetScaleMode(TScaleMode::smNormal);

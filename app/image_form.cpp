@@ -110,6 +110,9 @@ void TImageForm::showEvent(QShowEvent* event) {
 }
 
 int TImageForm::ShowModal() {
+    // Opened from a mouse press, the pressed control still holds the mouse; its release would never
+    // come past the modal window, and the window would get no clicks at all.
+    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     if (const TShowModalHook hook = ModalHook()) {
         FShownOnce = true;
         FormShow();

@@ -80,6 +80,8 @@ protected:
         });
         previousModal_ = TImageForm::SetShowModalHook([this](TImageForm& form) {
             previews_.push_back(form.OpisLabel->Caption());
+            // The press that opened it must not keep the mouse from the preview.
+            EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
             return 1;
         });
         previousError_ = TApplication::Instance()->ErrorBox;

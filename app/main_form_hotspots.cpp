@@ -1,6 +1,7 @@
 // The hotspots of the item view and their editor: building them from an item's hotspot file, the
 // hand cursor and the click that opens the sign preview in viewing mode, and in editor mode the
 // selection, adding, deleting, loading and saving, and the description edit box under the selection.
+#include <QGuiApplication>
 #include <QString>
 #include <algorithm>
 #include <climits>
@@ -112,7 +113,7 @@ void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t x, int3
     }
 }
 
-void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton, TShiftState, int32_t x, int32_t y,
+void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                                    TCustomLayer* layer) {
     if (EditorMode()) {
         SelectLayer(dynamic_cast<TWarstwaItem*>(layer));
@@ -123,8 +124,12 @@ void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton, TShiftState, i
     for (int32_t i = layers.LayerCount() - 1; i >= 0; --i) {
         TWarstwaItem* hotspot = HotspotAt(layers, i);
         if (hotspot != nullptr && hotspot->HitsPoint(x, y)) {
-            const std::string opis = hotspot->Opis;  // the preview's modal loop outlives no hotspot, but be sure
+            const std::string opis = hotspot->Opis;
             ShowZnak(opis);
+            // The release of the press that opened the preview went to the preview. End the press here,
+            // or the hotspot would keep the mouse (and the hand cursor) until the next click on the view.
+            if (layers.CaptureLayer() != nullptr && QGuiApplication::mouseButtons() == Qt::NoButton)
+                layers.DispatchMouseUp(button, shift & ~(ssLeft | ssRight | ssMiddle), x, y);
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -213,6 +214,40 @@ TEST_F(HotspotsTest, AnyButtonOpensThePreviewAndADragMovesNothing) {
     QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InWindow(form_->sub_image, QPoint(450, 260)));
     ExpectExtent(Hotspot(3), 320, 120, 370, 170);
     EXPECT_EQ(previews_.size(), 2u);
+}
+
+TEST_F(HotspotsTest, ThePressThatOpenedTheRealPreviewLeavesNoCaptureBehind) {
+    TMainForm& form = OpenItem();
+    TImageForm::SetShowModalHook({});
+    bool released = false;
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* preview = dynamic_cast<TImageForm*>(QApplication::activeModalWidget());
+        if (preview == nullptr) {
+            if (++ticks > 100) timer.stop();
+            return;
+        }
+        if (!released) {
+            // The button comes up while the preview blocks the main window.
+            QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, InWindow(form.sub_image, QPoint(20, 30)));
+            released = true;
+            return;
+        }
+        preview->done(1);
+    });
+    timer.start();
+    QTest::mousePress(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, InWindow(form.sub_image, QPoint(20, 30)));
+    timer.stop();
+    EXPECT_TRUE(released);
+    EXPECT_EQ(Layers().CaptureLayer(), nullptr);
+    EXPECT_FALSE(Hotspot(0)->Tracking());
+    // Leaving the view now gives the default cursor back.
+    MoveView(22, 32);
+    EXPECT_EQ(Screen().Cursor(), crHandPoint);
+    QTest::mouseMove(form.windowHandle(), QPoint(1000, 5));
+    EXPECT_EQ(Screen().Cursor(), crDefault);
 }
 
 TEST_F(HotspotsTest, ViewingModeNeverWritesTheHotspotFile) {

@@ -93,8 +93,9 @@ TCustomImage32::TCustomImage32(QWidget* parent) : TCustomPaintBox32(parent) {
 
     FLayerCollection = std::make_unique<TLayerCollection>(this);
     FLayerCollection->OnDidChange = [this](TLayerCollection*) { NotifyChanged(); };
-    // Only shows the buffer again; repaint() comes back through Paint at once.
-    FLayerCollection->OnOverlayUpdate = [this](TLayerCollection*) { repaint(); };
+    // Only shows the buffer again, at the next paint: Qt paints inside paint events only, and an
+    // immediate repaint per grip change made building a page's hotspots cost one full paint each.
+    FLayerCollection->OnOverlayUpdate = [this](TLayerCollection*) { update(); };
     FLayerCollection->OnQueryScale = [this](TLayerCollection*, float& scaleX, float& scaleY) {
         RefreshPlacement();
         scaleX = static_cast<float>(FFixedScaleX) / 65536.0f;
@@ -345,6 +346,14 @@ void TCustomImage32::RenderBuffer() {
     SetBufferValid(true);
 }
 
+bool TCustomImage32::DrawsLayers(uint32_t stageMask) const {
+    for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i) {
+        const TCustomLayer* layer = FLayerCollection->LayerAt(i);
+        if ((layer->OptionBits() & stageMask) && layer->RendersPixels()) return true;
+    }
+    return false;
+}
+
 bool TCustomImage32::CanShowBitmapDirectly() const {
     const TBitmap32& b = *FBitmap;
     if (!FDirectShowAllowed || b.IsEmpty() || !DrawsOpaquely(b)) return false;
@@ -361,8 +370,7 @@ bool TCustomImage32::CanShowBitmapDirectly() const {
             case psBitmap: bitmapLast = true; break;
             case psBackground: bitmapLast = false; break;
             case psLayers:
-                for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i)
-                    if (FLayerCollection->LayerAt(i)->OptionBits() & e.StageParam) return false;
+                if (DrawsLayers(e.StageParam)) return false;
                 break;
             default: return false;
         }
@@ -389,8 +397,7 @@ bool TCustomImage32::CanShowBitmapBanded() const {
                 drawn = true;
                 break;
             case psLayers:
-                for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i)
-                    if (FLayerCollection->LayerAt(i)->OptionBits() & e.StageParam) return false;
+                if (DrawsLayers(e.StageParam)) return false;
                 break;
             default: return false;
         }

@@ -194,6 +194,8 @@ private:
     TColor32 ControlColor32() const;
     // The compiled stages would leave exactly the bitmap's pixels in the viewport.
     bool CanShowBitmapDirectly() const;
+    // Some layer that the stage mask selects draws pixels.
+    bool DrawsLayers(uint32_t stageMask) const;
     // The compiled stages would clear the background and copy the bitmap 1:1 over it, nothing else.
     bool CanShowBitmapBanded() const;
     // Whether the compiled stage after stageNum draws the bitmap.

@@ -61,6 +61,11 @@ public:
     // Draw, then OnAfterDraw; the buffer is the owner's back buffer in control coordinates.
     void Render(TBitmap32& buffer);
     virtual void Draw(TBitmap32& buffer);
+    // False only when Render certainly leaves the buffer as it is, so that the owner may show its
+    // picture without rendering the layers over it.
+    bool RendersPixels() const { return OnAfterDraw || DrawsPixels(); }
+    // False only when Draw certainly draws nothing; layers that may draw keep the default.
+    virtual bool DrawsPixels() const { return true; }
     virtual void DrawOverlay(QPainter* canvas);
 
     // Called by the collection's dispatch only.

@@ -222,6 +222,8 @@ void TRubberbandLayer::DrawGrip(TBitmap32& buffer, int32_t x, int32_t y) {
     buffer.OutlineRect(x1, y1, x2, y2, GripEdgeColor);
 }
 
+bool TRubberbandLayer::DrawsPixels() const { return (FGrips & (gsOutline | gsCorners | gsSides)) != 0; }
+
 void TRubberbandLayer::Draw(TBitmap32& buffer) {
     const TOutline o = OutlineOf(ExtentOnControl(Extent()));
     if (FGrips & gsOutline) {

@@ -88,6 +88,8 @@ public:
 
     // Outline and grips into the owner's back buffer, in control coordinates.
     void Draw(TBitmap32& buffer) override;
+    // A layer with neither outline nor grips (a hotspot in viewing mode) only takes the mouse.
+    bool DrawsPixels() const override;
 
     // Drag state.
     bool Tracking() const { return FTracking; }

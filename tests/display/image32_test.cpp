@@ -16,6 +16,7 @@
 #include "layers/custom_layer.h"
 #include "layers/layer_collection.h"
 #include "layers/layer_options.h"
+#include "layers/rubberband_layer.h"
 #include "raster/color32.h"
 #include "toolkit/screen_cursor.h"
 
@@ -477,8 +478,13 @@ TEST_F(Image32Test, RendersOncePerChangeAndOverlayUpdateOnlyShows) {
     layer->SetOptionBits(loVisible | loMouseInput | loOverlay);
     image->repaint();
     const int rendersNow = renders;
-    image->LayerCollection().OnOverlayUpdate(&image->LayerCollection());
+    const int overlaysNow = overlays;
+    // Overlay updates wait for the next paint, and several make one.
+    for (int i = 0; i < 5; ++i) image->LayerCollection().OnOverlayUpdate(&image->LayerCollection());
+    EXPECT_EQ(overlays, overlaysNow);
+    QCoreApplication::processEvents();
     EXPECT_EQ(renders, rendersNow);
+    EXPECT_EQ(overlays, overlaysNow + 1);
     EXPECT_GT(overlays, overlaysBefore + 1);
 }
 
@@ -527,6 +533,21 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
              new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFFFF0000u, loMouseInput);
          }), true},
         {"bitmap stage alone", with(exact, stages({psBitmap})), true},
+        {"visible layer that draws nothing", with(exact, [](TTestImage& i) {
+             auto* spot = new TRubberbandLayer(&i.LayerCollection());
+             spot->SetGrips(gsBody);
+             spot->SetExtent(TSingleRect{10, 10, 90, 90});
+         }), true},
+        {"the same layer with its outline", with(exact, [](TTestImage& i) {
+             auto* spot = new TRubberbandLayer(&i.LayerCollection());
+             spot->SetGrips(gsBody | gsOutline);
+             spot->SetExtent(TSingleRect{10, 10, 90, 90});
+         }), false},
+        {"a layer that draws nothing but has a draw handler", with(exact, [](TTestImage& i) {
+             auto* spot = new TRubberbandLayer(&i.LayerCollection());
+             spot->SetGrips(gsBody);
+             spot->OnAfterDraw = [](TCustomLayer*, TBitmap32& b) { b.FillBlockClipped(5, 5, 50, 50, 0xFF0000FFu); };
+         }), false},
         {"one column short", pattern(199, 200), false, true},
         {"one row short", pattern(200, 199), false, true},
         {"scrolled by a pixel", with(pattern(300, 300), [](TTestImage& i) {

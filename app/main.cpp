@@ -6,7 +6,9 @@
 #include <QPixmap>
 #include <QWidget>
 #include <QTimer>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -14,6 +16,7 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+#include "app/data_set.h"
 #include "app/main_form.h"
 #include "toolkit/application.h"
 
@@ -46,9 +49,8 @@ private:
 };
 
 // Loading the font configuration is milliseconds of parsing that the window's first text waits for;
-// a second core does it while the application object and the menu picture are being made. The
-// configuration's set-up is thread-safe: should the window need it first, it loads its own and this
-// copy is dropped.
+// another core does it meanwhile. Finish is called before Qt first asks for fonts, so the
+// configuration loads once.
 class TFontConfigWarmUp {
 public:
     TFontConfigWarmUp() {
@@ -68,23 +70,37 @@ private:
     std::jthread FThread;
 };
 
+// The menu picture beside the program, as the window will name it; without a readable link to the
+// executable, nothing (the window then loads the picture itself).
+std::string MenuPicturePath() {
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", error);
+    if (error) return {};
+    return velmora::StagePicturePath(exe.parent_path().string() + "/", "menu");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // While the font configuration loads on another core, this one decodes the menu picture, which
+    // needs nothing of Qt; the window takes it when it shows the menu.
     TFontConfigWarmUp fonts;
+    velmora::TPictureFetch menuPicture;
+    if (const std::string path = MenuPicturePath(); !path.empty()) menuPicture.Load(path);
     // Read before Qt takes its own options out of the arguments.
     const bool editorMode = velmora::IsEditorModeArgument(argc, argv);
 
     velmora::TApplication app(argc, argv);
     app.SetTitle("Velmora - Holvenor");
+    fonts.Finish();
     // The stage's intended face, where the system has it without a fontconfig entry.
     const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
     if (QFile::exists(tahoma)) QFontDatabase::addApplicationFont(tahoma);
 
     velmora::TMainFormOptions options;
     options.EditorMode = editorMode;
+    options.MenuPicture = &menuPicture;
     velmora::TMainForm form(options);
-    fonts.Finish();
 
     TQuitAfterFirstPaint quitter(&form, qEnvironmentVariable("VELMORA_QUIT_AFTER_FIRST_PAINT"));
     if (!qEnvironmentVariableIsEmpty("VELMORA_QUIT_AFTER_FIRST_PAINT")) form.MainImage->installEventFilter(&quitter);

@@ -76,9 +76,7 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
     QFont face(QStringLiteral("Tahoma"));
     face.setPixelSize(11);
     setFont(face);
-    // The menu picture decodes before the controls are built: the font configuration they need first
-    // may meanwhile still be loading on the other core (see main).
-    FStageFetch.Load(StagePicturePath(AppDir.empty() ? ExecutableDir() : AppDir, "menu"));
+    FMenuPicture = options.MenuPicture;
     CreateControls();
     // An error while the window sets itself up is reported like any handler's, and the window lives on
     // with what it has.
@@ -89,7 +87,8 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
         if (app == nullptr) throw;
         app->ShowException(e.what());
     }
-    FStageFetch.Cancel();
+    if (FMenuPicture != nullptr) FMenuPicture->Cancel();
+    FMenuPicture = nullptr;
 }
 
 TMainForm::~TMainForm() {
@@ -330,7 +329,8 @@ bool TMainForm::FileExists(const std::string& path) { return ::velmora::FileExis
 
 void TMainForm::LoadStagePicture(const std::string& path) {
     try {
-        if (!FStageFetch.TakeInto(path, MainImage->Bitmap())) MainImage->Bitmap().LoadPictureFile(path);
+        if (FMenuPicture == nullptr || !FMenuPicture->TakeInto(path, MainImage->Bitmap()))
+            MainImage->Bitmap().LoadPictureFile(path);
     } catch (...) {
         // The page will not go on to its item, so a picture fetched for it is not wanted.
         FItemFetch.Cancel();

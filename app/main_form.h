@@ -40,6 +40,9 @@ struct TMainFormOptions {
     bool EditorMode = false;
     // The size of the primary screen; empty means ask the platform.
     QSize ScreenSize;
+    // The menu picture, fetched ahead by the caller; the first LoadImage takes it if it is the file
+    // that the menu shows. The fetch must outlive the constructor.
+    TPictureFetch* MenuPicture = nullptr;
 };
 
 // Editor mode from the command line: the first argument after the program name, byte-exact.
@@ -155,9 +158,9 @@ private:
 
     QSize FScreenSize;
     std::map<std::string, QWidget*, std::less<>> FControls;
-    // Pictures decoded ahead of being shown: the menu's while the window is built, a page's first item
-    // while the page's own picture decodes.
-    TPictureFetch FStageFetch;
+    // Pictures decoded ahead of being shown: the menu's while the window is built (only during the
+    // constructor), a page's first item while the page's own picture decodes.
+    TPictureFetch* FMenuPicture = nullptr;
     TPictureFetch FItemFetch;
 };
 

@@ -489,6 +489,25 @@ TEST_F(MainFormTest, AnUndecodableItemLeavesTheCounterSetAndResetsTheCursor) {
     EXPECT_EQ(form.sub_image->Bitmap().Width(), 1500);
 }
 
+TEST_F(MainFormTest, AMenuPictureFetchedAheadIsShownOnlyIfItIsTheMenusFile) {
+    WriteFullCatalogue(dir_.Dir());
+    const std::string dane = dir_.Dir() + "dane/";
+    for (const char* fetched : {"p_menu.jpg", "p_1.jpg"}) {
+        SCOPED_TRACE(fetched);
+        TPictureFetch fetch;
+        fetch.Load(dane + fetched);
+        TMainFormOptions options;
+        options.AppDir = dir_.Dir();
+        options.ScreenSize = QSize(1024, 768);
+        options.MenuPicture = &fetch;
+        form_ = std::make_unique<TMainForm>(options);
+        // Whether taken or not, the form is done with it once it stands.
+        EXPECT_TRUE(fetch.Path().empty());
+        EXPECT_TRUE(Near(StagePixel(*form_, 500, 400), MenuColor));
+        form_.reset();
+    }
+}
+
 TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeverStale) {
     WriteFullCatalogue(dir_.Dir());
     const std::string dane = dir_.Dir() + "dane/";

@@ -18,6 +18,7 @@
 
 #include "app/data_set.h"
 #include "app/main_form.h"
+#include "core/thread_placement.h"
 #include "toolkit/application.h"
 
 namespace {
@@ -55,11 +56,15 @@ class TFontConfigWarmUp {
 public:
     TFontConfigWarmUp() {
 #ifdef VELMORA_HAVE_FONTCONFIG
+        velmora::TCoreSet others;
+        if (!velmora::OtherCores(others)) return;
         try {
             FThread = std::jthread([] { FcInit(); });
         } catch (...) {
             // No thread to be had: the window loads the configuration when it needs it.
+            return;
         }
+        velmora::PlaceThread(FThread, others);
 #endif
     }
     void Finish() {

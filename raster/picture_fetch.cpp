@@ -4,10 +4,35 @@
 
 namespace velmora {
 
-TPictureFetch::~TPictureFetch() { Wait(); }
+TPictureFetch::~TPictureFetch() {
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FQuit = true;
+    }
+    FWake.notify_one();
+    if (FWorker.joinable()) FWorker.join();
+}
 
 void TPictureFetch::Wait() {
-    if (FWorker.joinable()) FWorker.join();
+    std::unique_lock<std::mutex> lock(FMutex);
+    FDone.wait(lock, [this] { return !FPending; });
+}
+
+void TPictureFetch::Work() {
+    std::unique_lock<std::mutex> lock(FMutex);
+    for (;;) {
+        FWake.wait(lock, [this] { return FPending || FQuit; });
+        if (FPlaced) {
+            FPlaced = false;
+            AllowCores(FAllowedCores);
+        }
+        if (!FPending) return;
+        lock.unlock();
+        Decode();
+        lock.lock();
+        FPending = false;
+        FDone.notify_all();
+    }
 }
 
 void TPictureFetch::Decode() {
@@ -22,13 +47,25 @@ void TPictureFetch::Decode() {
 
 void TPictureFetch::Start(const std::string& path) {
     Cancel();
-    FPath = path;
-    try {
-        FWorker = std::thread([this] { Decode(); });
-    } catch (...) {
-        // No thread to be had: the picture is then simply loaded when it is shown.
-        FPath.clear();
+    if (!FWorker.joinable()) {
+        TCoreSet others;
+        const bool placed = AllowedCores(FAllowedCores) && OtherCores(others);
+        try {
+            FWorker = std::thread([this] { Work(); });
+        } catch (...) {
+            // No thread to be had: the picture is then simply loaded when it is shown.
+            return;
+        }
+        if (placed) PlaceThread(FWorker, others);
+        std::lock_guard<std::mutex> lock(FMutex);
+        FPlaced = placed;
     }
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FPath = path;
+        FPending = true;
+    }
+    FWake.notify_one();
 }
 
 void TPictureFetch::Load(const std::string& path) {

@@ -1,12 +1,17 @@
 #pragma once
 // TPictureFetch: one picture file decoded ahead of the moment it is shown, either on a worker thread
 // (Start), so that two pictures shown together decode on two cores, or earlier on the caller's own
-// thread (Load). TakeInto then hands the decoded pixels to the bitmap that shows them, without a copy.
+// thread (Load). The worker is made at the first Start, on another core, and then sleeps between
+// fetches: a thread made anew each time tends to start on the busy core and run only once its maker
+// waits. TakeInto then hands the decoded pixels to the bitmap that shows them, without a copy.
 // A fetch that failed, or that fetched another file, hands over nothing: the caller loads the picture
 // itself, and that load reports the error as it always would.
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
+#include "core/thread_placement.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
@@ -35,12 +40,22 @@ public:
 private:
     void Decode();
     void Wait();
+    void Work();
 
     std::string FPath;
     // Reused from fetch to fetch: its memory is the memory of the picture handed over last time.
     TBitmap32 FBitmap;
     bool FDecoded = false;
+
+    std::mutex FMutex;
+    std::condition_variable FWake;  // a fetch is pending, or the worker is to end
+    std::condition_variable FDone;  // the pending fetch has ended
+    bool FPending = false;
+    bool FQuit = false;
     std::thread FWorker;
+    // The worker starts on another core, then may run on any it was allowed.
+    bool FPlaced = false;
+    TCoreSet FAllowedCores{};
 };
 
 }  // namespace velmora

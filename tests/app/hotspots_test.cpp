@@ -18,6 +18,7 @@
 #include "app/main_form.h"
 #include "app/warstwa_item.h"
 #include "layers/layer_collection.h"
+#include "tests/support/flat_jpeg.h"
 #include "tests/support/temp_dir.h"
 #include "text/mem_ini_file.h"
 #include "toolkit/application.h"
@@ -29,12 +30,7 @@ namespace {
 
 using testing::TempDir;
 
-void WriteJpeg(const std::string& path, int width, int height) {
-    TempDir::Write(path, "");
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(0xFF808080);
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "JPG", 90)) << path;
-}
+void WriteJpeg(const std::string& path, int width, int height) { testing::WriteFlatJpeg(path, width, height, 0xFF808080); }
 
 std::string HotspotSection(int n, int left, int top, int width, int height, const std::string& opis) {
     std::string text = "[";
@@ -455,11 +451,3 @@ TEST_F(HotspotsTest, AFailedSaveIsReportedAndKeepsTheHotspots) {
 
 }  // namespace
 }  // namespace velmora
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    velmora::TApplication app(argc, argv);
-    app.SetTitle("Velmora - Holvenor");
-    return RUN_ALL_TESTS();
-}

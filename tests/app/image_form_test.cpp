@@ -15,6 +15,7 @@
 #include "app/image_form.h"
 #include "app/main_form.h"
 #include "display/custom_img_view32.h"
+#include "tests/support/flat_jpeg.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/application.h"
 #include "toolkit/link_label.h"
@@ -28,16 +29,10 @@ using testing::TempDir;
 constexpr QRgb SignColor = 0xFFD02020;
 
 void WriteJpeg(const std::string& path, int width, int height, QRgb color = SignColor) {
-    TempDir::Write(path, "");
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "JPG", 95)) << path;
+    testing::WriteFlatJpeg(path, width, height, color);
 }
 
-bool Near(QRgb a, QRgb b, int tolerance = 16) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+bool Near(QRgb a, QRgb b, int tolerance = 16) { return testing::NearColor(a, b, tolerance); }
 
 struct TPreviewSeen {
     std::string Caption;
@@ -208,11 +203,3 @@ TEST_F(ImageFormTest, FormShowShrinksOnlyWhatDoesNotFit) {
 
 }  // namespace
 }  // namespace velmora
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    velmora::TApplication app(argc, argv);
-    app.SetTitle("Velmora - Holvenor");
-    return RUN_ALL_TESTS();
-}

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "tests/support/flat_jpeg.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/application.h"
 #include "toolkit/screen_cursor.h"
@@ -33,16 +34,10 @@ constexpr QRgb Page2Color = 0xFFE0C020;
 constexpr QRgb ItemColor = 0xFF808080;
 
 void WriteJpeg(const std::string& path, int width, int height, QRgb color) {
-    TempDir::Write(path, "");
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "JPG", 95)) << path;
+    testing::WriteFlatJpeg(path, width, height, color);
 }
 
-bool Near(QRgb a, QRgb b, int tolerance = 12) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+bool Near(QRgb a, QRgb b) { return testing::NearColor(a, b, 12); }
 
 QRgb StagePixel(TMainForm& form, int x, int y) {
     const TColor32 c = form.MainImage->Bitmap().PixelAt(x, y);
@@ -548,11 +543,3 @@ TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeve
 
 }  // namespace
 }  // namespace velmora
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    velmora::TApplication app(argc, argv);
-    app.SetTitle("Velmora - Holvenor");
-    return RUN_ALL_TESTS();
-}

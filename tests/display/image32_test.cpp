@@ -621,7 +621,9 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
         EXPECT_FALSE(rendered->ShowsBitmapBanded()) << c.Name;
         EXPECT_EQ(Differences(got, want), 0) << c.Name;
         // The direct paths leave the buffer as it was.
-        if (c.Direct || c.Banded) EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
+        if (c.Direct || c.Banded) {
+            EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
+        }
     }
 }
 

@@ -199,8 +199,9 @@ TEST(ColorTables, EqualExtendedPrecisionRounding) {
     for (int a = 0; a < 256; ++a) {
         for (int b = 0; b < 256; ++b) {
             ASSERT_EQ(product[a][b], uint8_t(std::nearbyint(static_cast<long double>(a) * b / 255.0L)));
-            if (a > 0)
+            if (a > 0) {
                 ASSERT_EQ(quotient[a][b], uint8_t(int64_t(std::nearbyint(static_cast<long double>(b) * 255.0L / a)) & 0xFF));
+            }
         }
     }
 }

@@ -16,10 +16,13 @@
 
 #include <jpeglib.h>
 
+#include "bench/support/bare_jpeg.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
 namespace {
+
+using bench::BareDecode;
 
 struct Sample {
     int Width;
@@ -61,41 +64,6 @@ void WriteSample(const Sample& s) {
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
     std::fclose(f);
-}
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    bytes.resize(got);
-    return bytes;
-}
-
-// The baseline: what a program calling libjpeg directly would do for the same picture.
-void BareDecode(const std::string& path, std::vector<uint32_t>& pixels) {
-    const std::vector<unsigned char> bytes = ReadWholeFile(path);
-    jpeg_decompress_struct d;
-    jpeg_error_mgr e;
-    d.err = jpeg_std_error(&e);
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&d, TRUE);
-    d.out_color_space = JCS_EXT_BGRA;
-    jpeg_start_decompress(&d);
-    pixels.resize(static_cast<size_t>(d.output_width) * d.output_height);
-    JSAMPROW rows[4];
-    while (d.output_scanline < d.output_height) {
-        const int n = std::min<int>(d.rec_outbuf_height, std::min(4, static_cast<int>(d.output_height - d.output_scanline)));
-        for (int i = 0; i < n; ++i)
-            rows[i] = reinterpret_cast<JSAMPROW>(pixels.data() + static_cast<size_t>(d.output_scanline + i) * d.output_width);
-        jpeg_read_scanlines(&d, rows, static_cast<JDIMENSION>(n));
-    }
-    jpeg_finish_decompress(&d);
-    jpeg_destroy_decompress(&d);
 }
 
 void BM_LoadPictureFile(benchmark::State& state) {

@@ -17,15 +17,13 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 #include "app/main_form.h"
+#include "bench/support/bare_jpeg.h"
 #include "toolkit/application.h"
 
 extern char** environ;
@@ -45,41 +43,6 @@ double Median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) throw std::runtime_error("cannot read " + path);
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
-    std::fclose(f);
-    return bytes;
-}
-
-// What a program calling libjpeg itself does for one picture: read the file, decode straight into
-// 32-bit rows of a buffer it keeps.
-void BareDecode(const std::string& path, std::vector<uint32_t>& pixels) {
-    const std::vector<unsigned char> bytes = ReadWholeFile(path);
-    jpeg_decompress_struct d;
-    jpeg_error_mgr e;
-    d.err = jpeg_std_error(&e);
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&d, TRUE);
-    d.out_color_space = JCS_EXT_BGRA;
-    jpeg_start_decompress(&d);
-    const size_t w = d.output_width, h = d.output_height;
-    if (pixels.size() < w * h) pixels.resize(w * h);
-    while (d.output_scanline < d.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels.data() + d.output_scanline * w);
-        jpeg_read_scanlines(&d, &row, 1);
-    }
-    jpeg_finish_decompress(&d);
-    jpeg_destroy_decompress(&d);
-    benchmark::DoNotOptimize(pixels.data());
 }
 
 void PageSwitch(benchmark::State& state) {
@@ -106,8 +69,8 @@ void PageSwitch(benchmark::State& state) {
     std::vector<uint32_t> stagePixels, itemPixels;
     for (int i = 0; i < 3; ++i) {
         if (!switchPage()) return state.SkipWithError("the page was not painted");
-        BareDecode(stage, stagePixels);
-        BareDecode(item, itemPixels);
+        bench::BareDecode(stage, stagePixels);
+        bench::BareDecode(item, itemPixels);
     }
 
     std::vector<double> formMs, bareMs;
@@ -115,8 +78,8 @@ void PageSwitch(benchmark::State& state) {
         const Clock::time_point t0 = Clock::now();
         const bool painted = switchPage();
         const Clock::time_point t1 = Clock::now();
-        BareDecode(stage, stagePixels);
-        BareDecode(item, itemPixels);
+        bench::BareDecode(stage, stagePixels);
+        bench::BareDecode(item, itemPixels);
         const Clock::time_point t2 = Clock::now();
         if (!painted) return state.SkipWithError("the page was not painted");
         formMs.push_back(Ms(t1 - t0));

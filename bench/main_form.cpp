@@ -21,7 +21,6 @@
 #include <string>
 #include <vector>
 
-
 #include "app/main_form.h"
 #include "bench/support/bare_jpeg.h"
 #include "toolkit/application.h"

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/bounded_file_read.h"
 #include "text/file_errors.h"
 
 namespace velmora {
@@ -71,28 +72,12 @@ std::string ResolveTarget(const std::string& path) {
 bool IsExistingFile(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
-    return !S_ISDIR(st.st_mode);
+    return S_ISREG(st.st_mode);
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFileOpenError(path, errno);
-    FileHandle file(fd);
     std::string data;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        data.reserve(static_cast<size_t>(st.st_size));
-    }
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EFileOpenError(path, errno);
-        }
-        if (n == 0) break;
-        data.append(buffer, static_cast<size_t>(n));
-    }
+    if (int e = ReadBoundedFile(path, MaxTextFileBytes, data)) throw EFileOpenError(path, e);
     return data;
 }
 

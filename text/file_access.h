@@ -8,7 +8,8 @@ namespace velmora {
 // True when a regular file (or a link to one) exists at path; a directory counts as missing.
 bool IsExistingFile(const std::string& path);
 
-// The file's bytes; EFileOpenError when it cannot be opened or read.
+// The bytes of the regular file at path, at most MaxTextFileBytes of them; EFileOpenError when it is
+// no regular file, is larger, or cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
 
 // Replaces the file at path by bytes without ever leaving it half written: the bytes go to a

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-// Cannot open file "path". <system's description>
+// Cannot open file "path". <system's description, or "Not a regular file">
 class EFileOpenError : public Exception {
 public:
     EFileOpenError(const std::string& path, int error);

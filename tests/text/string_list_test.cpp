@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/unusual_files.h"
 #include "text/file_errors.h"
 #include "text/mem_ini_file.h"
 #include "text/string_list.h"
@@ -219,4 +220,46 @@ TEST(SaveReplacement, KeepsPermissionsAndWritesThroughLinks) {
     EXPECT_EQ(TempDir::Read(dir.File("real.ini")), "[info]\r\ncount=0\r\n\r\n");
     EXPECT_EQ(std::filesystem::status(dir.File("real.ini")).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(dir.EntryCount(), 2);
+}
+
+// Whatever stands in the data directory under a file's name, reading it neither blocks nor fills
+// memory. A FIFO or a device is no file to the store, which opens empty on it.
+TEST(StringListFiles, UnusualFilesAreRefusedAtOnce) {
+    using namespace velmora::testing;
+    const struct {
+        TUnusualFile File;
+        const char* IniCause;  // nullptr: the store opens empty
+        const char* LinesCause;
+    } rows[] = {
+        {UnusualFiles[0], nullptr, "Not a regular file"},
+        {UnusualFiles[1], nullptr, "Not a regular file"},
+        {UnusualFiles[2], "File too large", "File too large"},
+    };
+    ASSERT_STREQ(rows[2].File.Kind, "sparse_2GiB");
+    TempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.File.Kind);
+        const std::string path = dir.File(std::string(row.File.Kind) + ".ini");
+        ASSERT_TRUE(row.File.Make(path));
+        std::string iniMessage = "opened";
+        ExpectPrompt(std::string("ini_") + row.File.Kind, TimeTaken(path, [&] {
+                         try {
+                             TMemIniFile ini(path);
+                             if (ini.Sections().Count() == 0) iniMessage = "empty";
+                         } catch (const EFileOpenError& e) {
+                             iniMessage = e.what();
+                         }
+                     }));
+        EXPECT_EQ(iniMessage, row.IniCause ? "Cannot open file \"" + path + "\". " + row.IniCause : "empty");
+
+        std::string linesMessage = "loaded";
+        ExpectPrompt(std::string("lines_") + row.File.Kind, TimeTaken(path, [&] {
+                         try {
+                             TStringList().LoadLines(path);
+                         } catch (const EFileOpenError& e) {
+                             linesMessage = e.what();
+                         }
+                     }));
+        EXPECT_EQ(linesMessage, "Cannot open file \"" + path + "\". " + row.LinesCause);
+    }
 }

@@ -1,23 +1,18 @@
 #include "raster/picture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <istream>
 #include <iterator>
 #include <utility>
 
+#include "core/bounded_file_read.h"
 #include "raster/bitmap32.h"
 #include "raster/jpeg_image.h"
 
 namespace velmora {
 
 EFileStreamOpenError::EFileStreamOpenError(const std::string& fileName, int error)
-    : Exception("Cannot open file \"" + fileName + "\". " + std::strerror(error)) {}
+    : Exception("Cannot open file \"" + fileName + "\". " + FileErrorText(error)) {}
 
 // ---------------------------------------------------------------------------------------------
 // TGraphic
@@ -33,47 +28,9 @@ void TGraphic::LoadFromStream(std::istream& stream) {
     LoadFromMemory(std::move(bytes));
 }
 
-namespace {
-
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : FFd(fd) {}
-    ~TFileDescriptor() {
-        if (FFd >= 0) ::close(FFd);
-    }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
-}  // namespace
-
 void TGraphic::LoadFromFile(const std::string& fileName) {
-    TFileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) throw EFileStreamOpenError(fileName, errno);
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) throw EFileStreamOpenError(fileName, errno);
-    // Opening a directory succeeds here; it is no more a picture than a missing file.
-    if (S_ISDIR(info.st_mode)) throw EFileStreamOpenError(fileName, EISDIR);
-
-    // One byte more than the size told, so that the end is seen without another allocation; a file
-    // that grows meanwhile (or is no regular file) is read on to its end.
-    std::vector<uint8_t> bytes(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 4096);
-    size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-        const ssize_t n = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EFileStreamOpenError(fileName, errno);
-        }
-        filled += static_cast<size_t>(n);
-    }
-    bytes.resize(filled);
+    std::vector<uint8_t> bytes;
+    if (int e = ReadBoundedFile(fileName, MaxPictureFileBytes, bytes)) throw EFileStreamOpenError(fileName, e);
     LoadFromMemory(std::move(bytes));
 }
 

@@ -58,7 +58,8 @@ public:
     virtual void LoadFromMemory(std::vector<uint8_t> bytes) = 0;
     // Reads everything from the stream's current position to its end.
     void LoadFromStream(std::istream& stream);
-    // Reads the whole file once; EFileStreamOpenError when it cannot be opened or read.
+    // Reads the whole regular file once, at most MaxPictureFileBytes of it; EFileStreamOpenError when it
+    // is no regular file, is larger, or cannot be opened or read.
     void LoadFromFile(const std::string& fileName);
 
     // Writes the picture with its top-left pixel at row 0, column 0 of the target, clipped to the

@@ -2,13 +2,16 @@
 // would have given, with the same notifications, and anything else must leave the bitmap alone.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "raster/bitmap32.h"
+#include "raster/picture.h"
 #include "raster/picture_fetch.h"
 #include "tests/support/jpeg_encode.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unusual_files.h"
 
 using namespace velmora;
 using velmora::testing::Encode;
@@ -141,6 +144,52 @@ TEST(PictureFetch, AFetchStillDecodingIsWaitedForWhenReplacedOrDestroyed) {
         fetch.Start(big);  // left running as the fetch goes
     }
     SUCCEED();
+}
+
+// A FIFO, a device or a huge file under a picture's name: the load is refused at once, on either
+// thread, and never blocks in opening the file.
+TEST(PictureFetch, UnusualFilesAreRefusedAtOnceOnEitherThread) {
+    using namespace velmora::testing;
+    const struct {
+        TUnusualFile File;
+        const char* Cause;
+    } rows[] = {
+        {UnusualFiles[0], "Not a regular file"},
+        {UnusualFiles[1], "Not a regular file"},
+        {UnusualFiles[2], "File too large"},
+    };
+    TempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.File.Kind);
+        const std::string path = dir.File(std::string(row.File.Kind) + ".jpg");
+        ASSERT_TRUE(row.File.Make(path));
+        TBitmap32 target;
+        FillWith(target, 5, 4, 0xFFABCDEFu);
+        const std::vector<TColor32> before = PixelsOf(target);
+
+        std::string message = "loaded";
+        ExpectPrompt(std::string("picture_") + row.File.Kind, TimeTaken(path, [&] {
+                         try {
+                             target.LoadPictureFile(path);
+                         } catch (const EFileStreamOpenError& e) {
+                             message = e.what();
+                         }
+                     }));
+        EXPECT_EQ(message, "Cannot open file \"" + path + "\". " + row.Cause);
+
+        TPictureFetch fetch;
+        const std::pair<const char*, std::function<void()>> starts[] = {
+            {"worker", [&] { fetch.Start(path); }},
+            {"same_thread", [&] { fetch.Load(path); }},
+        };
+        for (const auto& [thread, start] : starts) {
+            ExpectPrompt(std::string("fetch_") + thread + "_" + row.File.Kind, TimeTaken(path, [&] {
+                             start();
+                             EXPECT_FALSE(fetch.TakeInto(path, target));
+                         }));
+        }
+        EXPECT_EQ(PixelsOf(target), before);
+    }
 }
 
 TEST(TakePixelsFrom, MovesSizeAndPixelsAndEmptiesTheSource) {

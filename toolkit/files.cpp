@@ -1,9 +1,9 @@
 #include "toolkit/files.h"
 
 #include <QCoreApplication>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
+
+#include "core/bounded_file_read.h"
 
 namespace velmora {
 
@@ -13,16 +13,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    if (!FileExists(path)) return false;  // a directory opens but never reads
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        bytes.clear();
-        return false;
-    }
-    return true;
+    return ReadBoundedFile(path, MaxTextFileBytes, bytes) == 0;
 }
 
 std::string ExecutableDir() {

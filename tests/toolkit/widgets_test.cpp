@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+#include "tests/support/unusual_files.h"
+#include "toolkit/files.h"
 #include "toolkit/link_label.h"
 #include "toolkit/message_box.h"
 #include "toolkit/rich_text_view.h"
@@ -349,6 +351,29 @@ TEST_F(RichTextViewTest, LoadsAFileAndKeepsContentWhenAFileIsMissing) {
     { std::ofstream(empty, std::ios::binary); }
     EXPECT_TRUE(view.LoadFromFile(empty));
     EXPECT_TRUE(view.toPlainText().isEmpty()) << "an empty file shows nothing";
+}
+
+TEST_F(RichTextViewTest, UnusualFilesAreRefusedAtOnceAndTheTextStays) {
+    using namespace velmora::testing;
+    TRichTextView view;
+    view.LoadFromRtf(R"({\rtf1 Wstep})");
+    QTemporaryDir temp;
+    for (const TUnusualFile& file : UnusualFiles) {
+        SCOPED_TRACE(file.Kind);
+        const std::string path = QDir(temp.path()).filePath(QString(file.Kind) + ".rtf").toStdString();
+        ASSERT_TRUE(file.Make(path));
+        std::string bytes = "old";
+        bool read = true;
+        ExpectPrompt(std::string("read_file_bytes_") + file.Kind,
+                     TimeTaken(path, [&] { read = ReadFileBytes(path, bytes); }));
+        EXPECT_FALSE(read);
+        EXPECT_TRUE(bytes.empty());
+        bool loaded = true;
+        ExpectPrompt(std::string("rich_text_view_") + file.Kind,
+                     TimeTaken(path, [&] { loaded = view.LoadFromFile(path); }));
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(view.toPlainText(), "Wstep");
+    }
 }
 
 TEST_F(RichTextViewTest, HiddenViewLaysTextOutAtTheWidthItIsShownAt) {

@@ -7,11 +7,13 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/unusual_files.h"
 
 namespace velmora {
 namespace {
@@ -25,7 +27,8 @@ struct TRun {
     QString errors;
 };
 
-TRun RunProgram(const QString& program, const QStringList& args, const QString& quitValue = "1") {
+TRun RunProgram(const QString& program, const QStringList& args, const QString& quitValue = "1",
+               int timeoutMs = 60000) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -33,7 +36,7 @@ TRun RunProgram(const QString& program, const QStringList& args, const QString& 
     process.setProcessEnvironment(env);
     process.start(program, args);
     TRun run;
-    run.finished = process.waitForFinished(60000);
+    run.finished = process.waitForFinished(timeoutMs);
     if (!run.finished) {
         process.kill();
         process.waitForFinished();
@@ -118,6 +121,27 @@ TEST(Program, StartsBesideAnEmptyOrMissingDataDirectory) {
     }
     EXPECT_EQ(dir.EntryCount(), 3);  // the program, dane and the shots, nothing written beside them
     EXPECT_TRUE(fs::is_empty(dir.File("dane")));
+}
+
+// A FIFO in place of the menu picture or of the page list reads as a missing file: nothing waits
+// for a writer, so the window still appears at once.
+TEST(Program, StartsAtOnceWithAFifoInPlaceOfADataFile) {
+    const fs::path program = VELMORA_PROGRAM;
+    for (const char* name : {"p_menu.jpg", "info.ini"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path copy = dir.File("velmora");
+        fs::copy_file(program, copy);
+        fs::copy(program.parent_path() / "dane", dir.File("dane"), fs::copy_options::recursive);
+        ASSERT_TRUE(fs::remove(dir.File("dane/") + name));
+        ASSERT_TRUE(testing::MakeFifo(dir.File("dane/") + name));
+        const auto start = std::chrono::steady_clock::now();
+        const TRun run = RunProgram(QString::fromStdString(copy.string()), {}, "1", 15000);
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+        EXPECT_TRUE(run.finished) << "no first paint within 15 s";
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        ::testing::Test::RecordProperty(std::string("program_fifo_") + name + "_us", static_cast<int>(taken.count() * 1e6));
+    }
 }
 
 }  // namespace

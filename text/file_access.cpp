@@ -67,6 +67,37 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+bool IsWritableRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0;
+}
+
+// Overwrites the regular file target with bytes where it is. The space is reserved before the first
+// byte is written, so a full disk fails with the old bytes intact.
+void WriteInPlace(const std::string& path, const std::string& target, std::string_view bytes) {
+    // Without waiting, should the file have become a FIFO meanwhile.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw EFileCreateError(path, errno);
+    FileHandle file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw EFileCreateError(path, errno);
+    if (!S_ISREG(st.st_mode)) throw EFileCreateError(path, NotRegularFileError);
+    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+
+    const off_t size = static_cast<off_t>(bytes.size());
+    if (size > st.st_size) {
+        if (int e = ::posix_fallocate(fd, 0, size)) {
+            // Part of the space may have been added before it ran out; the old length is restored.
+            [[maybe_unused]] const int restored = ::ftruncate(fd, st.st_size);
+            throw EFileCreateError(path, e);
+        }
+    }
+    if (int e = WriteAll(fd, bytes)) throw EFileCreateError(path, e);
+    if (::ftruncate(fd, size) != 0) throw EFileCreateError(path, errno);
+    if (::fsync(fd) != 0) throw EFileCreateError(path, errno);
+    if (int e = file.CloseReportingError()) throw EFileCreateError(path, e);
+}
+
 }  // namespace
 
 bool IsExistingFile(const std::string& path) {
@@ -97,7 +128,16 @@ void ReplaceWholeFile(const std::string& path, std::string_view bytes) {
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) throw EFileCreateError(path, errno);
+    if (fd < 0) {
+        const int error = errno;
+        // A folder closed to new files may still hold a file open to writing: it is then written
+        // where it is, as a plain save would write it, without the safety of the rename.
+        if ((error == EACCES || error == EPERM) && IsWritableRegularFile(target)) {
+            WriteInPlace(path, target, bytes);
+            return;
+        }
+        throw EFileCreateError(path, error);
+    }
 
     FileHandle file(fd);
     auto fail = [&](int error) {

@@ -14,7 +14,9 @@ std::string ReadWholeFile(const std::string& path);
 
 // Replaces the file at path by bytes without ever leaving it half written: the bytes go to a
 // temporary file beside it, which is flushed to disk and renamed over the target. On failure the
-// temporary is removed, the old file stays as it was and EFileCreateError is raised.
+// temporary is removed, the old file stays as it was and EFileCreateError is raised. Where the folder
+// allows no temporary file but the file itself may be written, the file is overwritten in place after
+// reserving the space for the new bytes; there only an I/O error while writing can spoil it.
 void ReplaceWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace velmora

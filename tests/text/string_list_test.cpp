@@ -131,22 +131,36 @@ TEST_F(SaveFailure, PathInAMissingDirectory) {
     ExpectOldFileAlone();
 }
 
-TEST_F(SaveFailure, WriteFailsHalfway) {
-    // A file size limit makes the write fail after part of the data, as a full disk would.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string message;
-    try {
-        ini_->SaveFile();
-    } catch (const EFileCreateError& e) {
-        message = e.what();
+// A file size limit makes writing fail past `bytes`, as a full disk would; a child process inherits it.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &old_), 0);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old_;
+        small.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    struct rlimit old_ {};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+TEST_F(SaveFailure, WriteFailsHalfway) {
+    std::string message;
+    {
+        TFileSizeLimit limit(1000);
+        try {
+            ini_->SaveFile();
+        } catch (const EFileCreateError& e) {
+            message = e.what();
+        }
+    }
     EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". File too large");
     ExpectOldFileAlone();
 }
@@ -206,6 +220,34 @@ TEST_F(SaveFailure, ReadOnlyDirectory) {
     EXPECT_EQ(SaveAsNonWriter(*ini_), message);
     fs::permissions(dir_.Dir(), fs::perms::owner_all);
     ExpectOldFileAlone();
+}
+
+// A folder that takes no temporary file: a file that may be written is then overwritten in place,
+// once its space is reserved; one that may not, or one without room for the new text, stays.
+TEST_F(SaveFailure, ReadOnlyDirectoryFallsBackToWritingTheFileInPlace) {
+    namespace fs = std::filesystem;
+    const std::string file = dir_.File("1_1.ini");
+    const std::string cause = "Cannot create file \"" + file + "\". ";
+    fs::permissions(dir_.Dir(), fs::perms(0555));
+    fs::permissions(file, fs::perms(0444));
+    EXPECT_EQ(SaveAsNonWriter(*ini_), cause + "Permission denied");
+    ExpectOldFileAlone();
+    fs::permissions(file, fs::perms(0666));
+    {
+        TFileSizeLimit limit(1000);
+        EXPECT_EQ(SaveAsNonWriter(*ini_), cause + "File too large");
+    }
+    ExpectOldFileAlone();
+    EXPECT_EQ(SaveAsNonWriter(*ini_), "saved");
+    EXPECT_EQ(TempDir::Read(file), ini_->FileText());
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0666));
+    EXPECT_EQ(dir_.EntryCount(), 1);
+    // Shorter text leaves no tail of the longer one.
+    ini_->ClearAll();
+    ini_->SetNumber("info", "count", 0);
+    EXPECT_EQ(SaveAsNonWriter(*ini_), "saved");
+    EXPECT_EQ(TempDir::Read(file), "[info]\r\ncount=0\r\n\r\n");
+    fs::permissions(dir_.Dir(), fs::perms::owner_all);
 }
 
 TEST(SaveReplacement, KeepsPermissionsAndWritesThroughLinks) {

@@ -50,6 +50,15 @@ bool Any(TGripKind grip, std::initializer_list<TGripKind> kinds) {
 
 }  // namespace
 
+float PointerToLayer(float p, float controlLow, float controlHigh, float layerLow, float layerHigh) {
+    // The differences and their product are exact in extended precision; the quotient and the sum
+    // each round once there, far below a single's step, so an exact result comes out exact.
+    const long double moved = static_cast<long double>(p) - controlLow;
+    const long double span = static_cast<long double>(layerHigh) - layerLow;
+    const long double onControl = static_cast<long double>(controlHigh) - controlLow;
+    return static_cast<float>(layerLow + moved * span / onControl);
+}
+
 TCursor GripCursor(TGripKind grip, TCursor hoverCursor) {
     switch (grip) {
         case TGripKind::gkMove: return hoverCursor;
@@ -170,16 +179,8 @@ void TRubberbandLayer::DragStep(TShiftState shift, int32_t x, int32_t y) {
         const TSingleRect c = ExtentOnControl(cur);
         // No size on the control: no way to map the pointer back, so the step is skipped.
         if (!(c.Right > c.Left) || !(c.Bottom > c.Top)) return;
-        const float cw = c.Right - c.Left;
-        const float ch = c.Bottom - c.Top;
-        const float ew = cur.Right - cur.Left;
-        const float eh = cur.Bottom - cur.Top;
-        float q = (px - c.Left) / cw;
-        q = q * ew;
-        px = cur.Left + q;
-        q = (py - c.Top) / ch;
-        q = q * eh;
-        py = cur.Top + q;
+        px = PointerToLayer(px, c.Left, c.Right, cur.Left, cur.Right);
+        py = PointerToLayer(py, c.Top, c.Bottom, cur.Top, cur.Bottom);
     }
 
     TSingleRect n = FStartExtent;

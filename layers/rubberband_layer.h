@@ -58,6 +58,11 @@ using TReshapedEvent = std::function<void(TRubberbandLayer* sender)>;
 // The screen cursor shown over a grip while no drag is in progress; gkMove shows hoverCursor.
 TCursor GripCursor(TGripKind grip, TCursor hoverCursor);
 
+// A pointer coordinate on the control mapped back to the layer's own coordinates along one axis:
+// layerLow + (p - controlLow) / (controlHigh - controlLow) x (layerHigh - layerLow), worked out in
+// extended precision and rounded once to single, so a move by whole bitmap pixels stays whole.
+float PointerToLayer(float p, float controlLow, float controlHigh, float layerLow, float layerHigh);
+
 class TRubberbandLayer : public TPositionedLayer {
 public:
     explicit TRubberbandLayer(TLayerCollection* collection);

@@ -442,6 +442,39 @@ TEST_F(RubberbandTest, FollowingTheBitmapDragsInBitmapUnits) {
     EXPECT_EQ(layer->Extent(), R(0, 0, 10, 64));
 }
 
+// A move by whole bitmap pixels must keep the saved size, which truncates Right - Left: the mapping
+// back from the control must come out exact whenever the exact result is a single.
+TEST_F(RubberbandTest, WholePixelMovesKeepTheSizeExactly) {
+    layer->SetFollowsBitmap(true);
+    MapThrough(1.0f, 0.0f, 0.0f);
+    layer->SetExtent(R(0, 100, 13, 140));
+    Drag(5, 120, 12, 127);  // 7 pixels in one step
+    EXPECT_EQ(layer->Extent(), R(7, 107, 20, 147));
+
+    // Every left edge, width and step the editor meets, as DragStep maps them, at scales 1 and 2 and
+    // with the view unscrolled and scrolled.
+    int64_t changed = 0, steps = 0;
+    for (const float scale : {1.0f, 2.0f})
+        for (const float offset : {0.0f, -37.0f})
+            for (int left = 0; left <= 600; ++left)
+                for (int width = 10; width <= 200; ++width) {
+                    const float l = static_cast<float>(left), r = static_cast<float>(left + width);
+                    const float cl = l * scale + offset, cr = r * scale + offset;
+                    const float grab = 3.0f;  // pressed 3 pixels inside the outline
+                    for (int step = -30; step <= 30; ++step) {
+                        if (step == 0) continue;
+                        const float p = static_cast<float>(static_cast<int32_t>(cl + grab) + step) - grab;
+                        const float moved = PointerToLayer(p, cl, cr, l, r);
+                        const float right = moved + static_cast<float>(width);
+                        ++steps;
+                        if (static_cast<int64_t>(static_cast<long double>(right) - moved) != width ||
+                            moved != l + static_cast<float>(step) / scale)
+                            ++changed;
+                    }
+                }
+    EXPECT_EQ(changed, 0) << "of " << steps << " steps";
+}
+
 TEST_F(RubberbandTest, FollowingTheBitmapSkipsStepsWithoutSizeOnTheControl) {
     float scale = 1.0f;
     c.OnQueryScale = [&](TLayerCollection*, float& sx, float& sy) { sx = sy = scale; };

@@ -81,10 +81,12 @@ TImageForm::TImageForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     ShowImage->ScrollBars().SetVisibility(TScrollBarVisibility::svHidden);
     ShowImage->ScrollBars().SetStyle(TRBStyle::rbsDefault);
     ShowImage->SetSizeGrip(TSizeGripStyle::sgNone);
-    // A click is a press and a release on the picture area; a press that ends outside it is not one.
-    ShowImage->OnMouseUp = [this](TCustomImage32* sender, TMouseButton, TShiftState, int32_t x, int32_t y,
+    // A click is a press and a release of the left button on the picture area, as a click is
+    // everywhere else in the program; a press that ends outside it is not one.
+    ShowImage->OnMouseUp = [this](TCustomImage32* sender, TMouseButton button, TShiftState, int32_t x, int32_t y,
                                   TCustomLayer*) {
-        if (x >= 0 && y >= 0 && x < sender->width() && y < sender->height()) ShowImageClick();
+        if (button == TMouseButton::mbLeft && x >= 0 && y >= 0 && x < sender->width() && y < sender->height())
+            ShowImageClick();
     };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

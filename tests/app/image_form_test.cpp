@@ -159,7 +159,7 @@ TEST_F(ImageFormTest, ALongCaptionWrapsInsideTheBandAndIsCutOff) {
     EXPECT_EQ(form.OpisLabel->geometry(), QRect(10, 598, 785, 51));
 }
 
-TEST_F(ImageFormTest, AClickOnTheBandKeepsItOpenAClickOnThePictureAreaClosesIt) {
+TEST_F(ImageFormTest, AClickOnTheBandOrWithTheRightButtonKeepsItOpenALeftClickOnThePictureAreaClosesIt) {
     TImageForm form;
     Load(form, 50, 40);
     int tick = 0;
@@ -177,6 +177,8 @@ TEST_F(ImageFormTest, AClickOnTheBandKeepsItOpenAClickOnThePictureAreaClosesIt) 
         if (!openAfterBandClick) {
             QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(400, 620));
             QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(3, 640));
+            QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, QPoint(6, 6));
+            QTest::mouseClick(window, Qt::MiddleButton, Qt::NoModifier, QPoint(400, 300));
             openAfterBandClick = form.isVisible();
             // Far from the small picture, but on the picture area.
             QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));

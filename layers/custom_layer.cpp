@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/unhandled_error.h"
 #include "layers/layer_collection.h"
 #include "toolkit/screen_cursor.h"
 
@@ -22,9 +23,21 @@ TCustomLayer::TCustomLayer(TLayerCollection* collection) {
 }
 
 TCustomLayer::~TCustomLayer() {
-    if (auto handler = OnDisposing) handler(this);
-    // Explicitly this class's version: a derived part no longer exists here.
-    TCustomLayer::SetOwnerCollection(nullptr);
+    // An error of a handler cannot leave a destructor: it is reported, and the layer still leaves its
+    // collection, which must not keep a dangling entry.
+    try {
+        if (auto handler = OnDisposing) handler(this);
+    } catch (...) {
+        ReportUnhandledError();
+    }
+    try {
+        // Explicitly this class's version: a derived part no longer exists here.
+        TCustomLayer::SetOwnerCollection(nullptr);
+    } catch (...) {
+        ReportUnhandledError();
+        if (FOwnerCollection) FOwnerCollection->ForgetLayer(this);
+        FOwnerCollection = nullptr;
+    }
 }
 
 void TCustomLayer::SetOwnerCollection(TLayerCollection* collection) {

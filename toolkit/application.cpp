@@ -1,6 +1,9 @@
 #include "toolkit/application.h"
 
+#include <QByteArrayView>
+#include <QStringDecoder>
 #include <exception>
+#include <utility>
 
 #include "toolkit/code_page.h"
 #include "toolkit/message_box.h"
@@ -16,9 +19,14 @@ std::string ErrorBoxText(const std::string& message) {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv), ErrorBox(ShowErrorMessageBox) {
     InstallPaletteSystemColors();
+    // Raised where nothing could take it (a layer's destructor): shown once the current event is over,
+    // when whatever was being taken apart is gone.
+    FPreviousReporter = SetUnhandledErrorReporter([this](const std::string& message) {
+        QMetaObject::invokeMethod(this, [this, message] { ShowException(message); }, Qt::QueuedConnection);
+    });
 }
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication() { SetUnhandledErrorReporter(std::move(FPreviousReporter)); }
 
 TApplication* TApplication::Instance() { return dynamic_cast<TApplication*>(QCoreApplication::instance()); }
 
@@ -39,10 +47,17 @@ bool TApplication::event(QEvent* event) {
     return QApplication::event(event);
 }
 
+QString ErrorMessageText(const std::string& message) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(QByteArrayView(message.data(), static_cast<qsizetype>(message.size())));
+    // A path the file system keeps in another encoding still shows every byte.
+    return utf8.hasError() ? FromWin1250(message) : text;
+}
+
 void TApplication::ShowException(const std::string& message) {
     // The box runs a nested event loop; a handler that throws again in there is reported in turn.
     TErrorBoxFunc box = ErrorBox;
-    if (box) box(FromWin1250(FTitle), FromWin1250(ErrorBoxText(message)));
+    if (box) box(FromWin1250(FTitle), ErrorMessageText(ErrorBoxText(message)));
 }
 
 void TApplication::ShowErrorMessageBox(const QString& title, const QString& text) { ShowError(title, text); }

@@ -7,11 +7,18 @@
 #include <functional>
 #include <string>
 
+#include "core/unhandled_error.h"
+
 namespace velmora {
 
 // The text an error box shows for an exception message: a full stop is appended when the last byte
 // sorts after "." (bytes compared unsigned, so every non-ASCII letter gets one); empty stays empty.
 std::string ErrorBoxText(const std::string& message);
+
+// An exception message as the box shows it. Messages are UTF-8: paths come in the file system's
+// encoding, and data text that goes into one is converted first. Bytes that are no UTF-8 (a file
+// name from elsewhere) are read as Windows-1250, so each still shows as a character.
+QString ErrorMessageText(const std::string& message);
 
 class TApplication : public QApplication {
 public:
@@ -47,6 +54,7 @@ public:
 
 private:
     std::string FTitle;
+    TUnhandledErrorReporter FPreviousReporter;
 };
 
 }  // namespace velmora

@@ -73,8 +73,11 @@ public:
     void Assign(const TPicture* source);
     void AssignGraphic(const TGraphic& graphic);
     void LoadPictureFile(const std::string& fileName);
-    // Takes source's size and pixels without copying them, reporting the change as loading a picture
-    // would; source is left empty but keeps this bitmap's old memory for its next use.
+    // Takes source's size and pixels without copying them; source is left empty but keeps this
+    // bitmap's old memory for its next use. Raises what loading a picture raises: OnHandleChanged and
+    // OnResize at once when the size changes, then, as the change bracket closes, one OnAreaChanged
+    // over the whole bitmap and one OnChange. A picture of the same size raises OnHandleChanged too,
+    // since the memory under the bitmap moved.
     void TakePixelsFrom(TBitmap32& source);
 
     virtual void CopyPixelsTo(TBitmap32& dest) const;

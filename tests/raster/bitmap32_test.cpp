@@ -127,6 +127,20 @@ TEST(Bitmap32Notification, ChangeBracketHoldsBackChangeAndAreaButNotResizeOrHand
     EXPECT_EQ(b.ChangeDepth(), 0);
 }
 
+TEST(Bitmap32Notification, TakingPixelsRaisesWhatItsHeaderSays) {
+    for (const auto& [width, events] : {std::pair{3, Log{"handle", "resize", "area", "change"}},
+                                        std::pair{2, Log{"handle", "area", "change"}}}) {
+        TBitmap32 source, target;
+        source.SetDimensions(width, 2);
+        target.SetDimensions(2, 2);
+        EventLog log;
+        log.Attach(target);
+        target.TakePixelsFrom(source);
+        EXPECT_EQ(log.Events, events) << width;
+        EXPECT_EQ(log.Areas.back(), (TRect{0, 0, width, 2}));
+    }
+}
+
 TEST(Bitmap32Notification, SettersNotifyOnlyOnRealChangesAndOuterColorNever) {
     TBitmap32 b;
     EventLog log;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/unhandled_error.h"
 #include "layers/custom_layer.h"
 #include "toolkit/screen_cursor.h"
 
@@ -28,7 +29,12 @@ TLayerCollection::~TLayerCollection() {
     FChangeDepth = 1;
     OnWillChange = nullptr;
     OnDidChange = nullptr;
-    RemoveAllLayers();
+    try {
+        RemoveAllLayers();
+    } catch (...) {
+        // Only the list's handler can throw here, once every layer has gone.
+        ReportUnhandledError();
+    }
 }
 
 TCustomLayer* TLayerCollection::LayerAt(int32_t index) const {
@@ -38,8 +44,10 @@ TCustomLayer* TLayerCollection::LayerAt(int32_t index) const {
 }
 
 int32_t TLayerCollection::IndexOf(const TCustomLayer* layer) const {
-    auto it = std::find(FLayers.begin(), FLayers.end(), layer);
-    return it == FLayers.end() ? -1 : static_cast<int32_t>(it - FLayers.begin());
+    // From the top: a layer just made is raised there, and layers are removed from the top down, so
+    // building or clearing a whole collection stays linear.
+    auto it = std::find(FLayers.rbegin(), FLayers.rend(), layer);
+    return it == FLayers.rend() ? -1 : static_cast<int32_t>(FLayers.rend() - it - 1);
 }
 
 void TLayerCollection::BeginChanges() {

@@ -58,15 +58,18 @@ int32_t PageItemCount(const TCustomIniFile& info, int32_t page) {
     return info.GetNumber(Number(page), "Items", 1);
 }
 
-std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store) {
+std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store, int64_t* cutFrom) {
     std::vector<THotspotRecord> hotspots;
+    if (cutFrom != nullptr) *cutFrom = 0;
     int32_t count = store.GetNumber("info", "count", 0);
     if (count <= 0) return hotspots;
 
     int64_t highest = 0;
     const THashedStringList& sections = store.Sections();
     for (int s = 0; s < sections.Count(); ++s) highest = std::max(highest, SectionNumber(sections.Strings(s)));
-    const int32_t last = static_cast<int32_t>(std::min<int64_t>(count, highest));
+    const int64_t given = std::min<int64_t>(count, highest);
+    if (given > MaxHotspotsPerItem && cutFrom != nullptr) *cutFrom = given;
+    const auto last = static_cast<int32_t>(std::min<int64_t>(given, MaxHotspotsPerItem));
 
     hotspots.reserve(static_cast<size_t>(last));
     for (int32_t i = 1; i <= last; ++i) {
@@ -86,9 +89,9 @@ std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store) {
     return hotspots;
 }
 
-std::vector<THotspotRecord> ReadHotspotFile(const std::string& path) {
+std::vector<THotspotRecord> ReadHotspotFile(const std::string& path, int64_t* cutFrom) {
     TMemIniFile store(path);
-    return ReadHotspots(store);
+    return ReadHotspots(store, cutFrom);
 }
 
 int32_t TruncCoordinate(long double value) {

@@ -37,12 +37,17 @@ struct THotspotRecord {
     friend bool operator==(const THotspotRecord&, const THotspotRecord&) = default;
 };
 
+// The most hotspots one item holds: far beyond any real picture's signs, and what the window still
+// builds and removes in a moment.
+constexpr int32_t MaxHotspotsPerItem = 100000;
+
 // The hotspots of a hotspot store, bottom one first. Sections 1 .. count are read; a missing section
 // gives an all-zero hotspot. A count beyond the highest numbered section in the store is cut back to
-// it, so a damaged count cannot make the reader run away.
-std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store);
+// it, so a damaged count cannot make the reader run away, and no more than MaxHotspotsPerItem are
+// read; cutFrom, when given, receives the number the store would have given beyond that, else 0.
+std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store, int64_t* cutFrom = nullptr);
 // The same from a file; a missing file has no hotspots.
-std::vector<THotspotRecord> ReadHotspotFile(const std::string& path);
+std::vector<THotspotRecord> ReadHotspotFile(const std::string& path, int64_t* cutFrom = nullptr);
 
 // Rewrites the whole hotspot file: [info] count, then per hotspot "width", "height", "top", "left"
 // truncated toward zero from its rectangle, and "opis". EFileCreateError when it cannot be written;

@@ -20,6 +20,7 @@
 #include "app/main_form.h"
 #include "core/thread_placement.h"
 #include "toolkit/application.h"
+#include "toolkit/files.h"
 
 namespace {
 
@@ -91,7 +92,8 @@ int main(int argc, char** argv) {
     // needs nothing of Qt; the window takes it when it shows the menu.
     TFontConfigWarmUp fonts;
     velmora::TPictureFetch menuPicture;
-    if (const std::string path = MenuPicturePath(); !path.empty()) menuPicture.Load(path);
+    // Only a regular file is worth opening: a device may act on being opened.
+    if (const std::string path = MenuPicturePath(); !path.empty() && velmora::FileExists(path)) menuPicture.Load(path);
     // Read before Qt takes its own options out of the arguments.
     const bool editorMode = velmora::IsEditorModeArgument(argc, argv);
 

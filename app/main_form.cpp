@@ -78,15 +78,7 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
     setFont(face);
     FMenuPicture = options.MenuPicture;
     CreateControls();
-    // An error while the window sets itself up is reported like any handler's, and the window lives on
-    // with what it has.
-    try {
-        FormCreate();
-    } catch (const std::exception& e) {
-        TApplication* app = TApplication::Instance();
-        if (app == nullptr) throw;
-        app->ShowException(e.what());
-    }
+    FormCreate();
     if (FMenuPicture != nullptr) FMenuPicture->Cancel();
     FMenuPicture = nullptr;
 }
@@ -279,6 +271,19 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     if (AppPanel != nullptr) AppPanel->setGeometry(rect());
 }
 
+template <class Step>
+void TMainForm::RunCreateStep(Step&& step) {
+    // An error while the window sets itself up is reported like any handler's, and the window lives on
+    // with what it has.
+    try {
+        step();
+    } catch (const std::exception& e) {
+        TApplication* app = TApplication::Instance();
+        if (app == nullptr) throw;
+        app->ShowException(e.what());
+    }
+}
+
 void TMainForm::FormCreate() {
     MainPanel->resize(StageWidth, StageHeight);
     MainImage->SetBounds(0, 0, StageWidth, StageHeight);
@@ -294,11 +299,16 @@ void TMainForm::FormCreate() {
     CurrentPage = 0;
     CurrentItem = 0;
     if (AppDir.empty()) AppDir = ExecutableDir();
-    OpenInfoIni();
+    // Each file reports its own failure; the ones after it are still read.
+    RunCreateStep([this] { OpenInfoIni(); });
     SignList = std::make_unique<TStringList>();
-    if (FileExists(SignListPath(AppDir))) SignList->LoadLines(SignListPath(AppDir));
-    if (FileExists(IntroTextPath(AppDir))) opis->LoadFromFile(IntroTextPath(AppDir));
-    LoadImage("menu");
+    RunCreateStep([this] {
+        if (FileExists(SignListPath(AppDir))) SignList->LoadLines(SignListPath(AppDir));
+    });
+    RunCreateStep([this] {
+        if (FileExists(IntroTextPath(AppDir))) opis->LoadFromFile(IntroTextPath(AppDir));
+    });
+    RunCreateStep([this] { LoadImage("menu"); });
 }
 
 void TMainForm::FormDestroy() {
@@ -327,10 +337,20 @@ void TMainForm::BtnMouseLeave(TLinkLabel* sender) { sender->SetBorderStyle(TBord
 
 bool TMainForm::FileExists(const std::string& path) { return ::velmora::FileExists(path); }
 
+namespace {
+
+// Decodes into spare and only then hands the pixels to target, which keeps its picture on failure.
+void LoadPictureWhole(const std::string& path, TBitmap32& spare, TBitmap32& target) {
+    spare.LoadPictureFile(path);
+    target.TakePixelsFrom(spare);
+}
+
+}  // namespace
+
 void TMainForm::LoadStagePicture(const std::string& path) {
     try {
         if (FMenuPicture == nullptr || !FMenuPicture->TakeInto(path, MainImage->Bitmap()))
-            MainImage->Bitmap().LoadPictureFile(path);
+            LoadPictureWhole(path, FStagePicture, MainImage->Bitmap());
     } catch (...) {
         // The page will not go on to its item, so a picture fetched for it is not wanted.
         FItemFetch.Cancel();
@@ -339,10 +359,13 @@ void TMainForm::LoadStagePicture(const std::string& path) {
 }
 
 void TMainForm::LoadItemPicture(const std::string& path) {
-    if (!FItemFetch.TakeInto(path, sub_image->Bitmap())) sub_image->Bitmap().LoadPictureFile(path);
+    if (!FItemFetch.TakeInto(path, sub_image->Bitmap())) LoadPictureWhole(path, FItemPicture, sub_image->Bitmap());
 }
 
-void TMainForm::PrefetchItemPicture(const std::string& path) { FItemFetch.Start(path); }
+void TMainForm::PrefetchItemPicture(const std::string& path) {
+    // A missing item is never taken, so it is not worth a decode.
+    if (FileExists(path)) FItemFetch.Start(path);
+}
 
 void TMainForm::SetControlVisible(std::string_view name, bool visible) {
     if (QWidget* control = FindControl(name)) control->setVisible(visible);

@@ -141,6 +141,13 @@ public:
     // The size FormCreate centred the stage on.
     QSize ScreenSize() const;
 
+    // True when the author has changed the hotspots of the item shown since they were loaded or
+    // saved; only then does leaving the item save them.
+    bool HotspotsEdited() const { return FHotspotsEdited; }
+    // Descriptions longer than this are shown shortened and read-only: no sign picture has such a
+    // name, and a line edit of that length would keep the window busy.
+    static constexpr size_t LongestEditedDescription = 4096;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -155,6 +162,11 @@ private:
     TWarstwaItem* NewHotspot(const TSingleRect& rect, TColor32 gripFill, const std::string& opis);
     // Puts the edit box and its button directly under a hotspot's extent.
     void PlaceDescriptionEditor(const TSingleRect& extent);
+    // Shows a description in the edit box without taking it back into the hotspot.
+    void ShowDescription(const std::string& opis);
+    // Runs one step of setting up the window; its error is reported and the next step still runs.
+    template <class Step>
+    void RunCreateStep(Step&& step);
 
     QSize FScreenSize;
     std::map<std::string, QWidget*, std::less<>> FControls;
@@ -162,6 +174,13 @@ private:
     // constructor), a page's first item while the page's own picture decodes.
     TPictureFetch* FMenuPicture = nullptr;
     TPictureFetch FItemFetch;
+    // Pictures decode here first and are handed to the stage or the item view only once they have
+    // decoded, so a picture that fails leaves the one shown as it was.
+    TBitmap32 FStagePicture;
+    TBitmap32 FItemPicture;
+    bool FHotspotsEdited = false;
+    // Set while the program itself writes the edit box, whose change event then takes nothing.
+    bool FShowingDescription = false;
 };
 
 }  // namespace velmora

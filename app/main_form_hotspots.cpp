@@ -37,6 +37,14 @@ const char* const PickLayerText = "Wybierz warstwę.";
 
 void Warn(const char* textUtf8) { ShowWarning(QString::fromUtf8(textUtf8)); }
 
+// The file's path is in the file system's encoding, UTF-8.
+QString TooManyHotspotsText(const std::string& path, int64_t count) {
+    return QString::fromUtf8("Plik \"%1\" ma %2 warstw; wczytano pierwsze %3.")
+        .arg(QString::fromUtf8(path))
+        .arg(count)
+        .arg(MaxHotspotsPerItem);
+}
+
 // How far the view is scrolled, as a whole number of pixels: the offsets are 0 or negative.
 int64_t ScrolledBy(float bitmapOffset) { return std::llabs(static_cast<int64_t>(TruncCoordinate(bitmapOffset))); }
 
@@ -71,6 +79,8 @@ TWarstwaItem* TMainForm::NewHotspot(const TSingleRect& rect, TColor32 gripFill, 
                                   TGripKind grip, TShiftState shift) {
         LayerResizing(sender, oldExtent, newExtent, grip, shift);
     };
+    // Raised only by a drag step that really moved or resized the hotspot.
+    hotspot->OnReshaped = [this](TRubberbandLayer*) { FHotspotsEdited = true; };
     hotspot->Opis = opis;
     hotspot->MarkDirty();
     return hotspot;
@@ -84,6 +94,8 @@ void TMainForm::LoadZnaki() {
 
 void TMainForm::ClearLayers() {
     SelectLayer(nullptr);
+    // What follows is a new item (or none): nothing of it has been edited yet.
+    FHotspotsEdited = false;
     TLayerCollection& layers = sub_image->LayerCollection();
     for (int32_t i = layers.LayerCount() - 1; i >= 0; --i)
         if (TWarstwaItem* hotspot = HotspotAt(layers, i)) delete hotspot;
@@ -184,15 +196,35 @@ void TMainForm::SelectLayer(TCustomLayer* layer) {
     SelectedLayer = hotspot;
     if (hotspot != nullptr) {
         PlaceDescriptionEditor(hotspot->Extent());
-        _opis->setText(FromWin1250(hotspot->Opis));
+        ShowDescription(hotspot->Opis);
     }
     _opis->setVisible(SelectedLayer != nullptr);
     PreviewBtn->setVisible(SelectedLayer != nullptr);
     if (!_opis->isHidden()) _opis->setFocus();
 }
 
+void TMainForm::ShowDescription(const std::string& opis) {
+    FShowingDescription = true;
+    if (opis.size() <= LongestEditedDescription) {
+        _opis->setReadOnly(false);
+        _opis->setText(FromWin1250(opis));
+    } else {
+        // Shortened for the eye only: the box never writes it back, so the hotspot keeps it whole.
+        _opis->setReadOnly(true);
+        _opis->setText(FromWin1250(opis.substr(0, LongestEditedDescription)) + QChar(0x2026));
+        _opis->setCursorPosition(0);
+    }
+    FShowingDescription = false;
+}
+
 void TMainForm::_opisPropertiesChange() {
-    if (auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer)) hotspot->Opis = ToWin1250(_opis->text());
+    if (FShowingDescription || _opis->isReadOnly()) return;
+    auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer);
+    if (hotspot == nullptr) return;
+    std::string opis = ToWin1250(_opis->text());
+    if (opis == hotspot->Opis) return;
+    hotspot->Opis = std::move(opis);
+    FHotspotsEdited = true;
 }
 
 void TMainForm::PreviewBtnClick() {
@@ -211,6 +243,7 @@ void TMainForm::L_AddClick(QObject*) {
     const auto left = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetX()) + 40);
     const auto top = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetY()) + 40);
     TWarstwaItem* hotspot = NewHotspot(TSingleRect{left, top, left + 100.0f, top + 100.0f}, SelectedGripColor, {});
+    FHotspotsEdited = true;
     SelectLayer(hotspot);
 }
 
@@ -225,19 +258,25 @@ void TMainForm::L_DeleteClick(QObject*) {
     }
     TCustomLayer* doomed = SelectedLayer;
     SelectLayer(nullptr);
+    FHotspotsEdited = true;
     delete doomed;  // leaves the collection, which repaints its area
 }
 
-void TMainForm::L_LoadClick(QObject*) {
+void TMainForm::L_LoadClick(QObject* sender) {
     if (CurrentPage == 0) {
         Warn(PickPageText);
         return;
     }
-    // Adds to what is there: loading twice shows every stored hotspot twice.
-    for (const THotspotRecord& record : ReadHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem))) {
+    // Adds to what is there: loading twice shows every stored hotspot twice. The author's press adds
+    // hotspots the file does not hold; the navigator's load shows just what the file holds.
+    const std::string path = HotspotFilePath(AppDir, CurrentPage, CurrentItem);
+    int64_t cutFrom = 0;
+    for (const THotspotRecord& record : ReadHotspotFile(path, &cutFrom)) {
         NewHotspot(record.Rect, GripColor, record.Opis);
+        if (sender != nullptr) FHotspotsEdited = true;
         SelectLayer(nullptr);
     }
+    if (cutFrom > 0) ShowWarning(TooManyHotspotsText(path, cutFrom));
 }
 
 void TMainForm::L_SaveClick(QObject* sender) {
@@ -246,12 +285,16 @@ void TMainForm::L_SaveClick(QObject* sender) {
         if (sender != nullptr) Warn(PickPageText);
         return;
     }
+    // Leaving an item writes it only when the author changed it: a file that failed to load, or was
+    // never shown, must not be overwritten by the nothing the view holds. The button always writes.
+    if (sender == nullptr && !FHotspotsEdited) return;
     std::vector<THotspotRecord> hotspots;
     TLayerCollection& layers = sub_image->LayerCollection();
     for (int32_t i = 0; i < layers.LayerCount(); ++i)
         if (const TWarstwaItem* hotspot = HotspotAt(layers, i))
             hotspots.push_back(THotspotRecord{hotspot->Extent(), hotspot->Opis});
     WriteHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem), hotspots);
+    FHotspotsEdited = false;
 }
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #include "app/navigator.h"
 
+#include <exception>
+
 #include "app/data_set.h"
 
 namespace velmora {
@@ -20,6 +22,10 @@ private:
 
 enum class ScreenKind { Menu, Index, Page };
 
+ScreenKind ScreenOf(std::string_view name) {
+    return name == "menu" ? ScreenKind::Menu : name == "spis" ? ScreenKind::Index : ScreenKind::Page;
+}
+
 }  // namespace
 
 TNavigator::TNavigator(TViewServices& view, std::string appDir, bool editorMode)
@@ -32,40 +38,67 @@ int32_t TNavigator::ItemCount() const { return InfoIni ? PageItemCount(*InfoIni,
 std::string TNavigator::GetFile(std::string_view name) const { return StagePicturePath(AppDir, name); }
 
 TNavigator::TShowResult TNavigator::LoadImage(std::string_view name) {
-    const std::string path = GetFile(name);
-    if (!view_.FileExists(path)) return TShowResult::ScreenMissing;
-
-    const ScreenKind kind = name == "menu" ? ScreenKind::Menu : name == "spis" ? ScreenKind::Index : ScreenKind::Page;
-    {
-        BusyCursor busy(view_);
-        view_.ClearLayers();
-        const bool page = kind == ScreenKind::Page;
-        view_.SetControlVisible("opis", kind == ScreenKind::Menu);
-        view_.SetControlVisible("SubPrevBtn", page);
-        view_.SetControlVisible("SubNextBtn", page);
-        view_.SetControlVisible("sub_image", page);
-        view_.SetControlVisible("InfoLabel", page);
-        for (int n = 1; n <= 10; ++n) view_.SetControlVisible("spis_" + std::to_string(n), kind == ScreenKind::Index);
-        // A page shows its first item next; both pictures may decode at once.
-        if (page) view_.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
-        view_.LoadStagePicture(path);
-    }
-    if (kind == ScreenKind::Page) return LoadSubImage(1) ? TShowResult::Shown : TShowResult::ItemMissing;
+    if (!ShowStage(name)) return TShowResult::ScreenMissing;
+    if (ScreenOf(name) == ScreenKind::Page) return LoadSubImage(1) ? TShowResult::Shown : TShowResult::ItemMissing;
     CurrentPage = 0;
     CurrentItem = 1;
     return TShowResult::Shown;
 }
 
-bool TNavigator::LoadSubImage(int32_t number) {
+bool TNavigator::ShowStage(std::string_view name) {
+    const std::string path = GetFile(name);
+    if (!view_.FileExists(path)) return false;
+
+    const ScreenKind kind = ScreenOf(name);
+    const bool page = kind == ScreenKind::Page;
+    BusyCursor busy(view_);
+    // A page shows its first item next; both pictures may decode at once.
+    if (page) view_.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
+    // The picture decodes before anything else changes: one that fails leaves the screen, its
+    // hotspots and their unsaved edits exactly as a missing picture would.
+    view_.LoadStagePicture(path);
+    view_.ClearLayers();
+    view_.SetControlVisible("opis", kind == ScreenKind::Menu);
+    view_.SetControlVisible("SubPrevBtn", page);
+    view_.SetControlVisible("SubNextBtn", page);
+    view_.SetControlVisible("sub_image", page);
+    view_.SetControlVisible("InfoLabel", page);
+    for (int n = 1; n <= 10; ++n) view_.SetControlVisible("spis_" + std::to_string(n), kind == ScreenKind::Index);
+    return true;
+}
+
+bool TNavigator::LoadSubImage(int32_t number) { return ShowItem(number, nullptr); }
+
+bool TNavigator::ShowItem(int32_t number, const TPlace* goBackTo) {
     view_.ClearLayers();
     const std::string path = ItemPicturePath(AppDir, CurrentPage, CurrentItem);
     if (!view_.FileExists(path)) return false;
 
-    BusyCursor busy(view_);
-    view_.SetCounterText(std::to_string(number) + " / " + std::to_string(ItemCount()));
-    view_.LoadItemPicture(path);
-    LoadHotspots();
-    return true;
+    std::exception_ptr pictureError;
+    {
+        BusyCursor busy(view_);
+        try {
+            view_.LoadItemPicture(path);
+        } catch (...) {
+            pictureError = std::current_exception();
+        }
+        if (!pictureError) {
+            // The counter follows the picture, so one that fails leaves it naming the item still shown.
+            view_.SetCounterText(std::to_string(number) + " / " + std::to_string(ItemCount()));
+            LoadHotspots();
+        }
+    }
+    if (!pictureError) return true;
+    // The picture could not be decoded: the item still shown stays current, with its hotspots, and the
+    // error goes on to the application. Its hotspot file was read once already, so an error of
+    // reading it again adds nothing to the picture's.
+    if (goBackTo != nullptr) {
+        try {
+            RestoreAfterMissingItem(goBackTo->Page, goBackTo->Item);
+        } catch (...) {
+        }
+    }
+    std::rethrow_exception(pictureError);
 }
 
 void TNavigator::LoadHotspots() {
@@ -89,12 +122,22 @@ void TNavigator::RestoreAfterMissingItem(int32_t page, int32_t item) {
     }
 }
 
+void TNavigator::ShowItemOrGoBack(int32_t page, int32_t item) {
+    const TPlace shown{page, item};
+    if (!ShowItem(CurrentItem, &shown)) RestoreAfterMissingItem(page, item);
+}
+
 void TNavigator::SpisBtnClick() {
     AutoSave();
     const int32_t page = CurrentPage;
     CurrentPage = 0;
-    // The index has no item, so only a missing index picture needs the page back.
-    if (LoadImage("spis") == TShowResult::ScreenMissing) CurrentPage = page;
+    // The index has no item, so only a missing or undecodable index picture needs the page back.
+    try {
+        if (LoadImage("spis") == TShowResult::ScreenMissing) CurrentPage = page;
+    } catch (...) {
+        CurrentPage = page;
+        throw;
+    }
 }
 
 void TNavigator::spis_Click(int32_t tag) {
@@ -102,17 +145,20 @@ void TNavigator::spis_Click(int32_t tag) {
     const int32_t item = CurrentItem;
     CurrentPage = tag;
     CurrentItem = 1;
-    switch (LoadImage(std::to_string(tag))) {
-        case TShowResult::Shown:
-            break;
-        case TShowResult::ScreenMissing:
-            CurrentPage = page;
-            CurrentItem = item;
-            break;
-        case TShowResult::ItemMissing:
-            RestoreAfterMissingItem(page, item);
-            break;
+    bool stageShown = false;
+    try {
+        stageShown = ShowStage(std::to_string(tag));
+    } catch (...) {
+        CurrentPage = page;
+        CurrentItem = item;
+        throw;
     }
+    if (!stageShown) {
+        CurrentPage = page;
+        CurrentItem = item;
+        return;
+    }
+    ShowItemOrGoBack(page, item);
 }
 
 void TNavigator::SubNextBtnClick() {
@@ -120,7 +166,7 @@ void TNavigator::SubNextBtnClick() {
     const int32_t item = CurrentItem;
     const int64_t next = static_cast<int64_t>(CurrentItem) + 1;
     CurrentItem = ItemCount() < next ? 1 : static_cast<int32_t>(next);
-    if (!LoadSubImage(CurrentItem)) RestoreAfterMissingItem(CurrentPage, item);
+    ShowItemOrGoBack(CurrentPage, item);
 }
 
 void TNavigator::SubPrevBtnClick() {
@@ -128,7 +174,7 @@ void TNavigator::SubPrevBtnClick() {
     const int32_t item = CurrentItem;
     const int64_t previous = static_cast<int64_t>(CurrentItem) - 1;
     CurrentItem = previous <= 0 ? ItemCount() : static_cast<int32_t>(previous);
-    if (!LoadSubImage(CurrentItem)) RestoreAfterMissingItem(CurrentPage, item);
+    ShowItemOrGoBack(CurrentPage, item);
 }
 
 void TNavigator::CloseBtnClick() {

@@ -42,10 +42,12 @@ public:
 
     // Path of a screen's stage picture.
     std::string GetFile(std::string_view name) const;
-    // Shows a screen; nothing at all changes when its picture is missing.
+    // Shows a screen; nothing at all changes when its picture is missing or cannot be decoded (the
+    // decoding error then goes on to the caller).
     TShowResult LoadImage(std::string_view name);
     // Shows CurrentItem of CurrentPage with number in the counter; false when its picture is missing,
-    // in which case only the hotspots have been removed.
+    // in which case only the hotspots have been removed. A picture that cannot be decoded raises after
+    // the hotspots have been removed; picture and counter then stay as they were.
     bool LoadSubImage(int32_t number);
 
     void SpisBtnClick();
@@ -55,6 +57,19 @@ public:
     void CloseBtnClick();
 
 private:
+    // The stage part of LoadImage: false when the picture is missing; raises, with nothing changed,
+    // when it cannot be decoded.
+    bool ShowStage(std::string_view name);
+    struct TPlace {
+        int32_t Page;
+        int32_t Item;
+    };
+    // LoadSubImage; when the picture cannot be decoded and goBackTo is given, page and item go back
+    // there and its hotspots are loaded again before the error goes on.
+    bool ShowItem(int32_t number, const TPlace* goBackTo);
+    // Shows CurrentItem; when its picture is missing or cannot be decoded, page and item go back to
+    // the item still shown, whose hotspots are loaded again, and a decoding error goes on.
+    void ShowItemOrGoBack(int32_t page, int32_t item);
     void AutoSave();
     void LoadHotspots();
     // Puts the page and item back after the chosen picture turned out missing, so that what is saved

@@ -4,6 +4,7 @@
 // and save with its warnings. Previews and message boxes are recorded through their seams.
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -17,6 +18,7 @@
 #include "app/image_form.h"
 #include "app/main_form.h"
 #include "app/warstwa_item.h"
+#include "core/exception.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
 #include "tests/support/temp_dir.h"
@@ -92,9 +94,9 @@ protected:
         Screen().SetCursor(crDefault);
     }
 
-    TMainForm& Open(bool editor) {
+    TMainForm& Open(bool editor, const std::string& appDir = {}) {
         TMainFormOptions options;
-        options.AppDir = dir_.Dir();
+        options.AppDir = appDir.empty() ? dir_.Dir() : appDir;
         options.EditorMode = editor;
         options.ScreenSize = QSize(1024, 768);
         form_ = std::make_unique<TMainForm>(options);
@@ -447,6 +449,76 @@ TEST_F(HotspotsTest, AFailedSaveIsReportedAndKeepsTheHotspots) {
     EXPECT_EQ(errors_.size(), 1u);
     EXPECT_EQ(Layers().LayerCount(), 1);
     EXPECT_TRUE(std::filesystem::is_directory(dir_.Dir() + "dane/1_1.ini"));
+}
+
+// Paths are UTF-8 and descriptions Windows-1250; the box shows the Polish letters of both.
+TEST_F(HotspotsTest, ErrorBoxesShowThePolishLettersOfPathsAndDescriptions) {
+    const std::string appDir = dir_.Dir() + "\xC5\xBC\xC3\xB3\xC5\x82w/";  // "żółw" in UTF-8
+    WriteCatalogue(appDir);
+    std::filesystem::remove(appDir + "dane/1_1.ini");
+    std::filesystem::create_directory(appDir + "dane/1_1.ini");
+    // A sign picture too large to read, named by a description with Polish letters.
+    const std::string sign = appDir + "dane/znaki/zakr\xC4\x99t.jpg";
+    TempDir::Write(sign, "");
+    std::filesystem::resize_file(sign, uintmax_t(1) << 30);
+
+    TMainForm& form = Open(true, appDir);
+    Click(form.cxLabel1);
+    Click(form.L_Save);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], QString::fromUtf8("Cannot create file \"%1dane/1_1.ini\". Is a directory.")
+                              .arg(QString::fromUtf8(appDir)));
+    Click(form.L_Add);
+    // Typed as a keyboard with Polish letters sends them: key events that carry the text.
+    for (const QChar c : QString::fromUtf8("zakr\xC4\x99t")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(form._opis, &press);
+    }
+    EXPECT_EQ(Hotspot(0)->Opis, "zakr\xEAt");
+    Click(form.PreviewBtn);
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(errors_[1], QString::fromUtf8("Cannot open file \"%1\". File too large.").arg(QString::fromUtf8(sign)));
+}
+
+// Only what the author types reaches a description: a long one is shown shortened and read-only,
+// never cut, and an ordinary one goes back into the hotspot only when it was changed.
+TEST_F(HotspotsTest, SelectingAHotspotNeverChangesItsDescription) {
+    for (const size_t length : {size_t(40), TMainForm::LongestEditedDescription, size_t(40000)}) {
+        SCOPED_TRACE(length);
+        const std::string opis(length, '\x9C');  // a Polish letter in Windows-1250
+        TempDir::Write(dir_.Dir() + "dane/1_2.ini", "[info]\r\ncount=1\r\n" + HotspotSection(1, 10, 10, 50, 50, opis));
+        TMainForm& form = OpenItem(true);
+        Click(form.SubNextBtn);
+        ClickView(20, 20);
+        ASSERT_EQ(form.SelectedLayer, Hotspot(0));
+        const bool editable = length <= TMainForm::LongestEditedDescription;
+        EXPECT_EQ(form._opis->isReadOnly(), !editable);
+        EXPECT_EQ(form._opis->text().size(), qsizetype(editable ? length : TMainForm::LongestEditedDescription + 1));
+        QTest::keyClicks(form._opis, QStringLiteral("!"));
+        EXPECT_TRUE(Hotspot(0)->Opis == (editable ? opis + "!" : opis));
+        EXPECT_EQ(form.HotspotsEdited(), editable);
+        Click(form.L_Save);
+        EXPECT_EQ(TMemIniFile(dir_.Dir() + "dane/1_2.ini").GetValue("1", "opis", "").size(), editable ? length + 1 : length);
+        form_.reset();
+    }
+}
+
+// A handler that fails while a hotspot is taken away is reported once the event is over; the
+// program goes on.
+TEST_F(HotspotsTest, AHandlerThatFailsWhileHotspotsGoIsReported) {
+    TMainForm& form = OpenItem(true);
+    Hotspot(0)->OnDisposing = [](TCustomLayer*) { throw Exception("disposing failed"); };
+    TLayerCollection& layers = Layers();
+    layers.OnListChange = [previous = layers.OnListChange](TLayerCollection* sender, TListChangeKind kind,
+                                                            TCustomLayer* layer, int32_t index) {
+        if (previous) previous(sender, kind, layer, index);
+        if (kind == TListChangeKind::lcRemoved && index == 1) throw Exception("list failed");
+    };
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.CurrentItem, 2);
+    EXPECT_EQ(Layers().LayerCount(), 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors_, (std::vector<QString>{QStringLiteral("list failed."), QStringLiteral("disposing failed.")}));
 }
 
 }  // namespace

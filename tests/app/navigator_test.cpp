@@ -33,7 +33,10 @@ public:
     void SetCounterText(const std::string& text) override { calls.push_back("counter " + text); }
     void SetBusyCursor(bool busy) override { calls.push_back(busy ? "busy" : "default"); }
     void ClearLayers() override { calls.push_back("clear"); }
-    void LoadZnaki() override { calls.push_back("znaki " + Numbers()); }
+    void LoadZnaki() override {
+        calls.push_back("znaki " + Numbers());
+        if (hotspotsFail) throw std::runtime_error("bad hotspot file");
+    }
     void L_LoadClick() override { calls.push_back("load " + Numbers()); }
     void L_SaveClick() override { calls.push_back("save " + Numbers()); }
     void CloseMainWindow() override { calls.push_back("close"); }
@@ -45,6 +48,7 @@ public:
 
     std::set<std::string> files;
     std::string failingPicture;
+    bool hotspotsFail = false;
     Calls calls;
     const TNavigator* navigator = nullptr;
 };
@@ -89,8 +93,8 @@ protected:
         view.Take();
     }
     Calls ShowItem(int page, int item, int count, const std::string& loader) {
-        return {"clear", "busy", "counter " + std::to_string(item) + " / " + std::to_string(count),
-                "item " + Item(page, item), loader + " " + std::to_string(page) + "_" + std::to_string(item),
+        return {"clear", "busy", "item " + Item(page, item),
+                "counter " + std::to_string(item) + " / " + std::to_string(count), loader + " " + std::to_string(page) + "_" + std::to_string(item),
                 "default"};
     }
 
@@ -110,7 +114,7 @@ TEST_F(NavigatorTest, StartShowsTheMenu) {
     EXPECT_EQ(nav.CurrentItem, 0);
     EXPECT_EQ(nav.GetFile("menu"), "/app/dane/p_menu.jpg");
     EXPECT_EQ(nav.LoadImage("menu"), TNavigator::TShowResult::Shown);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("menu"), {"stage " + Stage("menu"), "default"}}));
+    EXPECT_EQ(view.Take(), Concat({{"busy", "stage " + Stage("menu"), "clear"}, Visibility("menu"), {"default"}}));
     EXPECT_EQ(nav.CurrentPage, 0);
     EXPECT_EQ(nav.CurrentItem, 1);
 }
@@ -126,7 +130,7 @@ TEST_F(NavigatorTest, IndexHidesTheItemControlsAndShowsTheEntries) {
     Goto(2, 3);
     nav.SpisBtnClick();
     EXPECT_EQ(view.Take(),
-              Concat({{"save 2_3", "busy", "clear"}, Visibility("index"), {"stage " + Stage("spis"), "default"}}));
+              Concat({{"save 2_3", "busy", "stage " + Stage("spis"), "clear"}, Visibility("index"), {"default"}}));
     EXPECT_EQ(nav.CurrentPage, 0);
     EXPECT_EQ(nav.CurrentItem, 1);
 }
@@ -135,7 +139,7 @@ TEST_F(NavigatorTest, ChapterShowsThePageAndItsFirstItem) {
     nav.LoadImage("spis");
     view.Take();
     nav.spis_Click(3);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"},
+    EXPECT_EQ(view.Take(), Concat({{"busy", "prefetch " + Item(3, 1), "stage " + Stage("3"), "clear"}, Visibility("page"), {"default"},
                                    ShowItem(3, 1, 4, "znaki")}));
     EXPECT_EQ(nav.CurrentPage, 3);
     EXPECT_EQ(nav.CurrentItem, 1);
@@ -169,13 +173,13 @@ TEST_F(NavigatorTest, NoPageListMeansOneItemPerPage) {
     nav.InfoIni.reset();
     nav.spis_Click(2);
     EXPECT_EQ(view.calls.back(), "default");
-    EXPECT_EQ(view.calls[view.calls.size() - 4], "counter 1 / 1");
+    EXPECT_EQ(view.calls[view.calls.size() - 3], "counter 1 / 1");
 }
 
 TEST_F(NavigatorTest, ZeroItemsCountsOneOfZeroAndNextReturnsToTheFirst) {
     nav.InfoIni->SetNumber("3", "Items", 0);
     nav.spis_Click(3);
-    EXPECT_EQ(view.calls[view.calls.size() - 4], "counter 1 / 0");
+    EXPECT_EQ(view.calls[view.calls.size() - 3], "counter 1 / 0");
     view.Take();
     nav.SubNextBtnClick();
     EXPECT_EQ(view.Take(), Concat({{"save 3_1"}, ShowItem(3, 1, 0, "znaki")}));
@@ -188,7 +192,7 @@ TEST_F(NavigatorTest, ZeroItemsCountsOneOfZeroAndNextReturnsToTheFirst) {
 TEST_F(NavigatorTest, CounterShowsTheArgumentButThePathUsesTheCurrentItem) {
     Goto(2, 2);
     EXPECT_TRUE(nav.LoadSubImage(7));
-    EXPECT_EQ(view.Take(), (Calls{"clear", "busy", "counter 7 / 5", "item " + Item(2, 2), "znaki 2_2", "default"}));
+    EXPECT_EQ(view.Take(), (Calls{"clear", "busy", "item " + Item(2, 2), "counter 7 / 5", "znaki 2_2", "default"}));
 }
 
 TEST_F(NavigatorTest, MissingChapterPictureLeavesEverythingAsItWas) {
@@ -219,7 +223,7 @@ TEST_F(NavigatorTest, ChapterWithoutItemPictureKeepsThePreviousNumbers) {
     Goto(2, 3);
     view.files.erase(Item(3, 1));
     nav.spis_Click(3);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"},
+    EXPECT_EQ(view.Take(), Concat({{"busy", "prefetch " + Item(3, 1), "stage " + Stage("3"), "clear"}, Visibility("page"), {"default"},
                                    {"clear", "busy", "znaki 2_3", "default"}}));
     EXPECT_EQ(nav.CurrentPage, 2);
     EXPECT_EQ(nav.CurrentItem, 3);
@@ -232,18 +236,50 @@ TEST_F(NavigatorTest, ChapterWithoutItemPictureKeepsThePreviousNumbers) {
     EXPECT_EQ(nav.CurrentItem, 1);
 }
 
-TEST_F(NavigatorTest, UndecodableStagePictureResetsTheCursorAndStops) {
+// A picture that cannot be decoded leaves the navigator as a missing one would: the numbers, controls
+// and hotspots of what is still shown, so that a later save lands where it belongs.
+TEST_F(NavigatorTest, UndecodableStagePictureChangesNothingButTheCursor) {
     Goto(2, 3);
     view.failingPicture = Stage("3");
     EXPECT_THROW(nav.spis_Click(3), std::runtime_error);
-    EXPECT_EQ(view.Take(), Concat({{"busy", "clear"}, Visibility("page"), {"prefetch " + Item(3, 1), "stage " + Stage("3"), "default"}}));
+    EXPECT_EQ(view.Take(), (Calls{"busy", "prefetch " + Item(3, 1), "stage " + Stage("3"), "default"}));
+    EXPECT_EQ(nav.CurrentPage, 2);
+    EXPECT_EQ(nav.CurrentItem, 3);
+    view.failingPicture = Stage("spis");
+    EXPECT_THROW(nav.SpisBtnClick(), std::runtime_error);
+    EXPECT_EQ(view.Take(), (Calls{"save 2_3", "busy", "stage " + Stage("spis"), "default"}));
+    EXPECT_EQ(nav.CurrentPage, 2);
+    EXPECT_EQ(nav.CurrentItem, 3);
 }
 
-TEST_F(NavigatorTest, UndecodableItemPictureResetsTheCursorWithoutHotspots) {
+TEST_F(NavigatorTest, UndecodableItemPictureKeepsTheShownItemCurrent) {
     Goto(2, 3);
     view.failingPicture = Item(2, 4);
     EXPECT_THROW(nav.SubNextBtnClick(), std::runtime_error);
-    EXPECT_EQ(view.Take(), (Calls{"save 2_3", "clear", "busy", "counter 4 / 5", "item " + Item(2, 4), "default"}));
+    EXPECT_EQ(view.Take(), (Calls{"save 2_3", "clear", "busy", "item " + Item(2, 4), "default", "busy", "znaki 2_3",
+                                  "default"}));
+    EXPECT_EQ(nav.CurrentItem, 3);
+    view.failingPicture = Item(2, 2);
+    EXPECT_THROW(nav.SubPrevBtnClick(), std::runtime_error);
+    EXPECT_EQ(nav.CurrentItem, 3);
+    // A chapter whose first item fails goes back to the item shown before it.
+    view.failingPicture = Item(3, 1);
+    EXPECT_THROW(nav.spis_Click(3), std::runtime_error);
+    EXPECT_EQ(view.calls.back(), "default");
+    EXPECT_EQ(view.calls[view.calls.size() - 2], "znaki 2_3");
+    EXPECT_EQ(nav.CurrentPage, 2);
+    EXPECT_EQ(nav.CurrentItem, 3);
+}
+
+TEST_F(NavigatorTest, AHotspotFileThatFailsLeavesItsItemCurrent) {
+    Goto(2, 3);
+    view.hotspotsFail = true;
+    EXPECT_THROW(nav.SubNextBtnClick(), std::runtime_error);
+    EXPECT_EQ(view.Take(), Concat({{"save 2_3"}, ShowItem(2, 4, 5, "znaki")}));
+    EXPECT_EQ(nav.CurrentItem, 4);
+    EXPECT_THROW(nav.spis_Click(3), std::runtime_error);
+    EXPECT_EQ(nav.CurrentPage, 3);
+    EXPECT_EQ(nav.CurrentItem, 1);
 }
 
 TEST_F(NavigatorTest, CloseSavesAPageOnlyThenCloses) {

@@ -14,6 +14,8 @@ struct EncodeOptions {
     bool Grey = false;
     bool Progressive = false;
     int Quality = 85;
+    // Four components as print workflows write them: cyan, magenta, yellow and black.
+    bool Cmyk = false;
 };
 
 // A smooth colour field with some detail so that every DCT path has work to do.
@@ -27,8 +29,8 @@ inline std::vector<uint8_t> Encode(const EncodeOptions& o) {
     jpeg_mem_dest(&c, &out, &size);
     c.image_width = static_cast<JDIMENSION>(o.Width);
     c.image_height = static_cast<JDIMENSION>(o.Height);
-    c.input_components = o.Grey ? 1 : 3;
-    c.in_color_space = o.Grey ? JCS_GRAYSCALE : JCS_RGB;
+    c.input_components = o.Grey ? 1 : o.Cmyk ? 4 : 3;
+    c.in_color_space = o.Grey ? JCS_GRAYSCALE : o.Cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, o.Quality, TRUE);
     if (o.Progressive) jpeg_simple_progression(&c);
@@ -42,6 +44,11 @@ inline std::vector<uint8_t> Encode(const EncodeOptions& o) {
             const int b = ((x / 5 + y / 3) % 2) ? 200 : 40;
             if (o.Grey) {
                 row[x] = static_cast<unsigned char>((r + g + b) / 3);
+            } else if (o.Cmyk) {
+                row[x * 4] = static_cast<unsigned char>(255 - r);
+                row[x * 4 + 1] = static_cast<unsigned char>(255 - g);
+                row[x * 4 + 2] = static_cast<unsigned char>(255 - b);
+                row[x * 4 + 3] = 0;
             } else {
                 row[x * 3] = static_cast<unsigned char>(r);
                 row[x * 3 + 1] = static_cast<unsigned char>(g);

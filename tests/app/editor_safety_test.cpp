@@ -1,0 +1,305 @@
+// The editor writes a hotspot file only when the author changed its hotspots. Every way into a spoilt
+// item picture, page picture or hotspot file (both item links, a chapter link) and every way out of
+// it (the next-item, index and close links) leaves every file of the catalogue byte for byte, and the
+// window shows what it still shows: the numbers, the counter and the hotspots of the item shown.
+#include <QApplication>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/data_set.h"
+#include "app/main_form.h"
+#include "layers/layer_collection.h"
+#include "tests/support/flat_jpeg.h"
+#include "tests/support/jpeg_encode.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/application.h"
+#include "toolkit/message_box.h"
+#include "toolkit/screen_cursor.h"
+
+namespace velmora {
+namespace {
+
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+std::string Section(int n, int left) {
+    return "[" + std::to_string(n) + "]\r\nleft=" + std::to_string(left) +
+           "\r\ntop=10\r\nwidth=20\r\nheight=20\r\nopis=A-" + std::to_string(n) + "\r\n";
+}
+
+// Nine hotspots, in a hand-made layout that no save would write back the same: blank lines, and a
+// comment after the count.
+std::string NineHotspots() {
+    std::string text = "[info]\r\ncount=9\r\n; item hotspots\r\n\r\n";
+    for (int n = 1; n <= 9; ++n) text += Section(n, 10 * n);
+    return text;
+}
+
+std::string SourceFile(const char* name) {
+    const std::string bytes = TempDir::Read(std::string(VELMORA_RASTER_TEST_DATA) + "/" + name);
+    EXPECT_FALSE(bytes.empty()) << name;
+    return bytes;
+}
+
+std::string CmykJpeg() {
+    testing::EncodeOptions options;
+    options.Cmyk = true;
+    const std::vector<uint8_t> bytes = testing::Encode(options);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Page 1 with three items, page 2 with two; every picture decodes and every item has nine hotspots.
+void WriteCatalogue(const std::string& dane) {
+    TempDir::Write(dane + "info.ini", "[1]\r\nItems=3\r\n[2]\r\nItems=2\r\n");
+    for (const char* name : {"p_menu", "p_spis", "p_1", "p_2"}) testing::WriteFlatJpeg(dane + name + ".jpg", 64, 48, 0xFF204080);
+    for (const char* item : {"1_1", "1_2", "1_3", "2_1", "2_2"}) {
+        testing::WriteFlatJpeg(dane + "p_" + item + ".jpg", 300, 200, 0xFF808080);
+        TempDir::Write(dane + item + ".ini", NineHotspots());
+    }
+}
+
+// Every file's bytes; a file too large to hold stands by its size.
+std::map<std::string, std::string> Snapshot(const std::string& dane) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dane)) {
+        if (entry.is_directory()) continue;
+        const std::string path = entry.path().string();
+        files[path] = entry.file_size() > (1u << 24) ? "size " + std::to_string(entry.file_size()) : TempDir::Read(path);
+    }
+    return files;
+}
+
+enum class TTarget { ItemPicture, StagePicture, HotspotFile };
+enum class TWayIn { NextItem, PreviousItem, ChapterLink };
+enum class TWayOut { NextItem, IndexLink, CloseLink };
+
+struct TSpoilt {
+    const char* Name;
+    TTarget Target;
+    std::function<std::string()> Bytes;
+    int64_t SparseSize = 0;  // when not 0, the file is made this large without data
+};
+
+const std::vector<TSpoilt>& SpoiltFiles() {
+    static const std::vector<TSpoilt> files = {
+        {"picture cut short in its header", TTarget::ItemPicture, [] { return SourceFile("header_cut.jpg"); }},
+        {"text named .jpg", TTarget::ItemPicture, [] { return std::string("not a picture at all\r\n"); }},
+        {"CMYK picture", TTarget::ItemPicture, CmykJpeg},
+        {"header of a huge picture", TTarget::ItemPicture, [] { return SourceFile("huge_header.jpg"); }},
+        {"page picture cut short", TTarget::StagePicture, [] { return SourceFile("header_cut.jpg"); }},
+        {"page picture of text", TTarget::StagePicture, [] { return std::string("no picture"); }},
+        {"CMYK page picture", TTarget::StagePicture, CmykJpeg},
+        {"page picture of a huge size", TTarget::StagePicture, [] { return SourceFile("huge_header.jpg"); }},
+        {"hotspot file behind a byte-order mark", TTarget::HotspotFile, [] { return "\xEF\xBB\xBF" + NineHotspots(); }},
+        // Too large to be read at all: a sparse file of 2 GiB.
+        {"hotspot file that cannot be read", TTarget::HotspotFile, [] { return std::string(); }, int64_t(2) << 30},
+    };
+    return files;
+}
+
+class EditorSafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Screen().SetCursor(crDefault);
+        WriteCatalogue(dane_);
+        previousBox_ = SetMessageBoxHook([this](TMessageKind, const QString&, const QString& text) { warnings_.push_back(text); });
+        previousError_ = TApplication::Instance()->ErrorBox;
+        TApplication::Instance()->ErrorBox = [this](const QString&, const QString& text) { errors_.push_back(text); };
+    }
+    void TearDown() override {
+        form_.reset();
+        SetMessageBoxHook(previousBox_);
+        TApplication::Instance()->ErrorBox = previousError_;
+        Screen().SetCursor(crDefault);
+    }
+
+    TMainForm& Open() {
+        TMainFormOptions options;
+        options.AppDir = dir_.Dir();
+        options.EditorMode = true;
+        options.ScreenSize = QSize(1024, 768);
+        form_ = std::make_unique<TMainForm>(options);
+        form_->setGeometry(0, 0, 1024, 768);
+        form_->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+        return *form_;
+    }
+    void Click(QWidget* control) {
+        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          control->mapTo(form_.get(), control->rect().center()));
+    }
+    void Spoil(const TSpoilt& spoilt) {
+        const std::string bytes = spoilt.Bytes();
+        switch (spoilt.Target) {
+            case TTarget::ItemPicture:
+                for (const char* name : {"p_1_2.jpg", "p_2_1.jpg"}) TempDir::Write(dane_ + name, bytes);
+                break;
+            case TTarget::StagePicture:
+                TempDir::Write(dane_ + "p_2.jpg", bytes);
+                break;
+            case TTarget::HotspotFile:
+                for (const char* name : {"1_2.ini", "2_1.ini"}) {
+                    TempDir::Write(dane_ + name, bytes);
+                    if (spoilt.SparseSize > 0) fs::resize_file(dane_ + name, static_cast<uintmax_t>(spoilt.SparseSize));
+                }
+                break;
+        }
+    }
+    // Goes from the menu to page 1, item 1, 2 (the next one) or 3 (the previous one, round the end).
+    void ShowItem(int item) {
+        Click(form_->cxLabel1);
+        if (item == 2) Click(form_->SubNextBtn);
+        if (item == 3) Click(form_->SubPrevBtn);
+        ASSERT_EQ(form_->CurrentItem, item);
+    }
+    void GoIn(TWayIn way) {
+        switch (way) {
+            case TWayIn::NextItem:
+                ShowItem(1);
+                Click(form_->SubNextBtn);
+                break;
+            case TWayIn::PreviousItem:
+                ShowItem(3);
+                Click(form_->SubPrevBtn);
+                break;
+            case TWayIn::ChapterLink:
+                ShowItem(1);
+                Click(form_->s1);  // page 2
+                break;
+        }
+    }
+    void GoOut(TWayOut way) {
+        switch (way) {
+            case TWayOut::NextItem: Click(form_->SubNextBtn); break;
+            case TWayOut::IndexLink: Click(form_->cxLabel10); break;
+            case TWayOut::CloseLink: Click(form_->CloseBtn); break;
+        }
+    }
+
+    TempDir dir_;
+    const std::string dane_ = dir_.Dir() + "dane/";
+    std::unique_ptr<TMainForm> form_;
+    std::vector<QString> warnings_;
+    std::vector<QString> errors_;
+    TMessageBoxHook previousBox_;
+    TApplication::TErrorBoxFunc previousError_;
+};
+
+TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
+    int scenarios = 0;
+    for (const TSpoilt& spoilt : SpoiltFiles()) {
+        for (const TWayIn in : {TWayIn::NextItem, TWayIn::PreviousItem, TWayIn::ChapterLink}) {
+            // A page picture is reached only by its chapter link.
+            if (spoilt.Target == TTarget::StagePicture && in != TWayIn::ChapterLink) continue;
+            for (const TWayOut out : {TWayOut::NextItem, TWayOut::IndexLink, TWayOut::CloseLink}) {
+                SCOPED_TRACE(std::string(spoilt.Name) + ", way in " + std::to_string(int(in)) + ", way out " +
+                             std::to_string(int(out)));
+                WriteCatalogue(dane_);
+                Spoil(spoilt);
+                const auto before = Snapshot(dane_);
+                errors_.clear();
+                TMainForm& form = Open();
+                GoIn(in);
+                const int shownPage = in == TWayIn::ChapterLink ? 2 : 1;
+                if (spoilt.Target == TTarget::HotspotFile) {
+                    // The picture came: its item is current, without the hotspots that did not load.
+                    EXPECT_EQ(form.CurrentPage, shownPage);
+                    EXPECT_EQ(form.CurrentItem, shownPage == 2 ? 1 : 2);
+                    EXPECT_EQ(form.InfoLabel->Caption(), shownPage == 2 ? "1 / 2" : "2 / 3");
+                    EXPECT_EQ(form.sub_image->LayerCollection().LayerCount(), 0);
+                } else {
+                    // The picture failed: the item shown before stays current, with its counter and
+                    // its hotspots, as after a missing picture.
+                    EXPECT_EQ(errors_.size(), 1u);
+                    const int shownItem = in == TWayIn::PreviousItem ? 3 : 1;
+                    EXPECT_EQ(form.CurrentPage, 1);
+                    EXPECT_EQ(form.CurrentItem, shownItem);
+                    EXPECT_EQ(form.InfoLabel->Caption(), std::to_string(shownItem) + " / 3");
+                    EXPECT_EQ(form.sub_image->LayerCollection().LayerCount(), 9);
+                }
+                GoOut(out);
+                EXPECT_TRUE(Snapshot(dane_) == before);
+                form_.reset();
+                ++scenarios;
+            }
+        }
+    }
+    EXPECT_EQ(scenarios, 4 * 3 * 3 + 4 * 3 + 2 * 3 * 3);
+}
+
+// A picture that fails leaves the picture shown as it was, not a half-decoded one of the new size.
+TEST_F(EditorSafetyTest, AFailedPictureLeavesTheShownPicturesAlone) {
+    TempDir::Write(dane_ + "p_1_2.jpg", SourceFile("huge_header.jpg"));
+    TempDir::Write(dane_ + "p_2.jpg", CmykJpeg());
+    TMainForm& form = Open();
+    ShowItem(1);
+    Click(form.SubNextBtn);
+    EXPECT_EQ(form.sub_image->Bitmap().Width(), 300);
+    EXPECT_EQ(form.sub_image->Bitmap().Height(), 200);
+    Click(form.s1);
+    EXPECT_EQ(form.MainImage->Bitmap().Width(), 64);
+    // The page's controls stay those of the page shown; its hotspots are still the ones edited.
+    EXPECT_FALSE(form.sub_image->isHidden());
+    EXPECT_EQ(errors_.size(), 2u);
+}
+
+TEST_F(EditorSafetyTest, OnlyChangesMadeByTheAuthorAreSavedOnLeaving) {
+    struct Row {
+        const char* change;
+        std::function<void(TMainForm&)> make;
+        bool saved;
+    };
+    const std::vector<Row> rows = {
+        {"nothing", [](TMainForm&) {}, false},
+        {"a hotspot selected", [this](TMainForm& f) { QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.sub_image->mapTo(&f, QPoint(12, 15))); }, false},
+        {"a hotspot added", [this](TMainForm& f) { Click(f.L_Add); }, true},
+        {"a description typed", [this](TMainForm& f) {
+             QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.sub_image->mapTo(&f, QPoint(12, 15)));
+             QTest::keyClicks(f._opis, QStringLiteral("x"));
+         }, true},
+        {"the same description typed again", [this](TMainForm& f) {
+             QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.sub_image->mapTo(&f, QPoint(12, 15)));
+             f._opis->setText(QStringLiteral("A-1"));
+         }, false},
+        {"saved, then nothing", [this](TMainForm& f) {
+             Click(f.L_Add);
+             Click(f.L_Save);
+         }, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        WriteCatalogue(dane_);
+        TMainForm& form = Open();
+        ShowItem(1);
+        row.make(form);
+        const std::string before = TempDir::Read(dane_ + "1_1.ini");
+        Click(form.SubNextBtn);
+        EXPECT_EQ(TempDir::Read(dane_ + "1_1.ini") != before, row.saved);
+        form_.reset();
+    }
+}
+
+TEST_F(EditorSafetyTest, ARunawayCountLoadsAtMostTheBoundAndSaysSo) {
+    TempDir::Write(dane_ + "1_2.ini", "[info]\r\ncount=2147483647\r\n[2147483647]\r\nleft=1\r\n");
+    TMainForm& form = Open();
+    const auto before = Snapshot(dane_);
+    ShowItem(2);
+    EXPECT_EQ(form.sub_image->LayerCollection().LayerCount(), MaxHotspotsPerItem);
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_EQ(warnings_[0], QString::fromUtf8("Plik \"%1\" ma 2147483647 warstw; wczytano pierwsze 100000.")
+                                .arg(QString::fromStdString(dane_ + "1_2.ini")));
+    Click(form.SubNextBtn);
+    EXPECT_TRUE(Snapshot(dane_) == before);
+}
+
+}  // namespace
+}  // namespace velmora

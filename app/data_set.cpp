@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "text/file_access.h"
+#include "text/file_errors.h"
 #include "text/mem_ini_file.h"
 #include "text/string_list.h"
 
@@ -102,6 +104,8 @@ int32_t TruncCoordinate(long double value) {
 }
 
 void WriteHotspotFile(const std::string& path, const std::vector<THotspotRecord>& hotspots) {
+    // A hotspot file lives in the data directory; one that links elsewhere is never written through.
+    if (LinksOutOfItsFolder(path)) throw EFileCreateError(path, "It links to a file outside the data directory");
     TMemIniFile store(path);
     store.ClearAll();
     store.SetNumber("info", "count", static_cast<int32_t>(hotspots.size()));

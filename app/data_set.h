@@ -50,8 +50,9 @@ std::vector<THotspotRecord> ReadHotspots(const TMemIniFile& store, int64_t* cutF
 std::vector<THotspotRecord> ReadHotspotFile(const std::string& path, int64_t* cutFrom = nullptr);
 
 // Rewrites the whole hotspot file: [info] count, then per hotspot "width", "height", "top", "left"
-// truncated toward zero from its rectangle, and "opis". EFileCreateError when it cannot be written;
-// the old file then stays as it was.
+// truncated toward zero from its rectangle, and "opis". EFileCreateError when it cannot be written,
+// or when it is a link that leads out of its own folder, the data directory; the old file then stays
+// as it was.
 void WriteHotspotFile(const std::string& path, const std::vector<THotspotRecord>& hotspots);
 
 // Truncation toward zero of a coordinate, saturated to the 32-bit range (NaN gives 0).

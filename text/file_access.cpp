@@ -67,6 +67,24 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+// The path a write to path lands on: links are followed one by one, so that one leading nowhere still
+// tells where the new file would be made; the folders on the way are resolved at the end.
+std::string WriteDestination(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+        if (n < 0) break;
+        const std::string next(link, static_cast<size_t>(n));
+        path = !next.empty() && next[0] == '/' ? next : DirectoryOf(path) + "/" + next;
+    }
+    char folder[PATH_MAX];
+    if (::realpath(DirectoryOf(path).c_str(), folder) == nullptr) return {};
+    const size_t slash = path.rfind('/');
+    return std::string(folder) + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
 bool IsWritableRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0;
@@ -99,6 +117,17 @@ void WriteInPlace(const std::string& path, const std::string& target, std::strin
 }
 
 }  // namespace
+
+bool LinksOutOfItsFolder(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    char root[PATH_MAX];
+    if (::realpath(DirectoryOf(path).c_str(), root) == nullptr) return false;
+    std::string prefix = root;
+    if (prefix.back() != '/') prefix += '/';
+    const std::string destination = WriteDestination(path);
+    return destination.size() <= prefix.size() || destination.compare(0, prefix.size(), prefix) != 0;
+}
 
 bool IsExistingFile(const std::string& path) {
     struct stat st {};

@@ -8,6 +8,12 @@ namespace velmora {
 // True when a regular file (or a link to one) exists at path; a directory counts as missing.
 bool IsExistingFile(const std::string& path);
 
+// True when path is a symbolic link by which a write would land outside the folder path names (with
+// that folder's own links resolved); every link is followed, one that leads nowhere too. A catalogue
+// from elsewhere must not be able to make a save replace any other file. A path that is no link, or
+// whose folder does not exist, is not refused here: writing to it fails or succeeds on its own.
+bool LinksOutOfItsFolder(const std::string& path);
+
 // The bytes of the regular file at path, at most MaxTextFileBytes of them; EFileOpenError when it is
 // no regular file, is larger, or cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);

@@ -8,6 +8,9 @@ EFileOpenError::EFileOpenError(const std::string& path, int error)
     : Exception("Cannot open file \"" + path + "\". " + FileErrorText(error)) {}
 
 EFileCreateError::EFileCreateError(const std::string& path, int error)
-    : Exception("Cannot create file \"" + path + "\". " + FileErrorText(error)) {}
+    : EFileCreateError(path, FileErrorText(error)) {}
+
+EFileCreateError::EFileCreateError(const std::string& path, const std::string& reason)
+    : Exception("Cannot create file \"" + path + "\". " + reason) {}
 
 }  // namespace velmora

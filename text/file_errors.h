@@ -12,10 +12,11 @@ public:
     EFileOpenError(const std::string& path, int error);
 };
 
-// Cannot create file "path". <system's description>
+// Cannot create file "path". <system's description, or the reason given>
 class EFileCreateError : public Exception {
 public:
     EFileCreateError(const std::string& path, int error);
+    EFileCreateError(const std::string& path, const std::string& reason);
 };
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "app/data_set.h"
@@ -133,6 +134,37 @@ TEST(WriteHotspotFile, FailureLeavesNoFileAndReportsThePath) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". No such file or directory");
     }
     EXPECT_EQ(dir.EntryCount(), 0);
+}
+
+// A catalogue from elsewhere must not make a save replace files outside its data directory.
+TEST(WriteHotspotFile, WritesThroughLinksOnlyInsideTheDataDirectory) {
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* link;  // where dane/1_1.ini points
+        bool written;
+    };
+    for (const Row& row : {Row{"../victim.txt", false}, Row{"../nowhere.txt", false}, Row{"/tmp", false},
+                           Row{"other.ini", true}, Row{"sub/../other.ini", true}, Row{"chain.ini", true}}) {
+        SCOPED_TRACE(row.link);
+        TempDir dir;
+        TempDir::Write(dir.File("victim.txt"), "keep");
+        TempDir::Write(dir.File("dane/other.ini"), "old");
+        fs::create_directory(dir.File("dane/sub"));
+        fs::create_symlink("other.ini", dir.File("dane/chain.ini"));
+        const std::string path = dir.File("dane/1_1.ini");
+        fs::create_symlink(row.link, path);
+        std::string message;
+        try {
+            WriteHotspotFile(path, {});
+        } catch (const EFileCreateError& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, row.written ? "" : "Cannot create file \"" + path + "\". It links to a file outside the data directory");
+        EXPECT_EQ(TempDir::Read(dir.File("victim.txt")), "keep");
+        EXPECT_FALSE(fs::exists(dir.File("nowhere.txt")));
+        EXPECT_TRUE(fs::is_symlink(path));
+        EXPECT_EQ(TempDir::Read(dir.File("dane/other.ini")), row.written ? "[info]\r\ncount=0\r\n\r\n" : "old");
+    }
 }
 
 TEST(TruncCoordinate, TowardZeroAndSaturated) {

@@ -480,6 +480,20 @@ TEST_F(HotspotsTest, ErrorBoxesShowThePolishLettersOfPathsAndDescriptions) {
     EXPECT_EQ(errors_[1], QString::fromUtf8("Cannot open file \"%1\". File too large.").arg(QString::fromUtf8(sign)));
 }
 
+TEST_F(HotspotsTest, TheEditorNeverWritesThroughALinkOutOfTheDataDirectory) {
+    TempDir::Write(dir_.File("victim.txt"), "keep");
+    std::filesystem::remove(dir_.Dir() + "dane/1_1.ini");
+    std::filesystem::create_symlink("../victim.txt", dir_.Dir() + "dane/1_1.ini");
+    TMainForm& form = OpenItem(true);
+    Click(form.L_Add);
+    Click(form.L_Save);
+    Click(form.SubNextBtn);  // the auto-save fails alike, and the item stays
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_TRUE(errors_[0].endsWith(QStringLiteral("dane/1_1.ini\". It links to a file outside the data directory.")));
+    EXPECT_EQ(form.CurrentItem, 1);
+    EXPECT_EQ(TempDir::Read(dir_.File("victim.txt")), "keep");
+}
+
 // Only what the author types reaches a description: a long one is shown shortened and read-only,
 // never cut, and an ordinary one goes back into the hotspot only when it was changed.
 TEST_F(HotspotsTest, SelectingAHotspotNeverChangesItsDescription) {

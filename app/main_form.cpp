@@ -12,6 +12,7 @@
 #include "app/data_set.h"
 #include "raster/blend.h"
 #include "raster/color32.h"
+#include "text/file_access.h"
 #include "toolkit/application.h"
 #include "toolkit/files.h"
 #include "toolkit/screen_cursor.h"
@@ -306,7 +307,8 @@ void TMainForm::FormCreate() {
         if (FileExists(SignListPath(AppDir))) SignList->LoadLines(SignListPath(AppDir));
     });
     RunCreateStep([this] {
-        if (FileExists(IntroTextPath(AppDir))) opis->LoadFromFile(IntroTextPath(AppDir));
+        // Read here rather than by the view, so that a file that cannot be read says why.
+        if (FileExists(IntroTextPath(AppDir))) opis->LoadFromRtf(ReadWholeFile(IntroTextPath(AppDir)));
     });
     RunCreateStep([this] { LoadImage("menu"); });
 }

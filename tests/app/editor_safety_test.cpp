@@ -16,11 +16,13 @@
 #include <vector>
 
 #include "app/data_set.h"
+#include "app/image_form.h"
 #include "app/main_form.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
 #include "tests/support/jpeg_encode.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unusual_files.h"
 #include "toolkit/application.h"
 #include "toolkit/message_box.h"
 #include "toolkit/screen_cursor.h"
@@ -60,6 +62,9 @@ std::string CmykJpeg() {
 // Page 1 with three items, page 2 with two; every picture decodes and every item has nine hotspots.
 void WriteCatalogue(const std::string& dane) {
     TempDir::Write(dane + "info.ini", "[1]\r\nItems=3\r\n[2]\r\nItems=2\r\n");
+    TempDir::Write(dane + "znaki.txt", "A-1.jpg\tUwaga\r\n");
+    TempDir::Write(dane + "opis.rtf", "{\\rtf1\\ansi Katalog.\\par}");
+    testing::WriteFlatJpeg(dane + "znaki/A-1.jpg", 40, 30, 0xFFC02020);
     for (const char* name : {"p_menu", "p_spis", "p_1", "p_2"}) testing::WriteFlatJpeg(dane + name + ".jpg", 64, 48, 0xFF204080);
     for (const char* item : {"1_1", "1_2", "1_3", "2_1", "2_2"}) {
         testing::WriteFlatJpeg(dane + "p_" + item + ".jpg", 300, 200, 0xFF808080);
@@ -71,7 +76,7 @@ void WriteCatalogue(const std::string& dane) {
 std::map<std::string, std::string> Snapshot(const std::string& dane) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dane)) {
-        if (entry.is_directory()) continue;
+        if (!entry.is_regular_file()) continue;  // a FIFO or a device is never read
         const std::string path = entry.path().string();
         files[path] = entry.file_size() > (1u << 24) ? "size " + std::to_string(entry.file_size()) : TempDir::Read(path);
     }
@@ -112,12 +117,17 @@ protected:
         Screen().SetCursor(crDefault);
         WriteCatalogue(dane_);
         previousBox_ = SetMessageBoxHook([this](TMessageKind, const QString&, const QString& text) { warnings_.push_back(text); });
+        previousModal_ = TImageForm::SetShowModalHook([this](TImageForm&) {
+            ++previews_;
+            return 1;
+        });
         previousError_ = TApplication::Instance()->ErrorBox;
         TApplication::Instance()->ErrorBox = [this](const QString&, const QString& text) { errors_.push_back(text); };
     }
     void TearDown() override {
         form_.reset();
         SetMessageBoxHook(previousBox_);
+        TImageForm::SetShowModalHook(previousModal_);
         TApplication::Instance()->ErrorBox = previousError_;
         Screen().SetCursor(crDefault);
     }
@@ -190,7 +200,9 @@ protected:
     std::unique_ptr<TMainForm> form_;
     std::vector<QString> warnings_;
     std::vector<QString> errors_;
+    int previews_ = 0;
     TMessageBoxHook previousBox_;
+    TImageForm::TShowModalHook previousModal_;
     TApplication::TErrorBoxFunc previousError_;
 };
 
@@ -285,6 +297,44 @@ TEST_F(EditorSafetyTest, OnlyChangesMadeByTheAuthorAreSavedOnLeaving) {
         Click(form.SubNextBtn);
         EXPECT_EQ(TempDir::Read(dane_ + "1_1.ini") != before, row.saved);
         form_.reset();
+    }
+}
+
+// A FIFO, a link to a device or a huge sparse file in place of any file the window reads: every step
+// of a visit is over within a second, and the window never waits on the decoding worker.
+TEST_F(EditorSafetyTest, UnusualFilesInPlaceOfAnyFileAreRefusedAtOnce) {
+    const char* const roles[] = {"info.ini", "znaki.txt", "opis.rtf", "p_menu.jpg", "p_2.jpg",
+                                 "p_1_2.jpg", "p_2_1.jpg", "1_2.ini", "znaki/A-1.jpg"};
+    for (const testing::TUnusualFile& unusual : testing::UnusualFiles) {
+        for (const char* role : roles) {
+            const std::string what = std::string(unusual.Kind) + " as " + role;
+            SCOPED_TRACE(what);
+            WriteCatalogue(dane_);
+            fs::remove(dane_ + role);
+            ASSERT_TRUE(unusual.Make(dane_ + role));
+            const auto before = Snapshot(dane_);
+            previews_ = 0;
+            testing::ExpectPrompt(what + " open", testing::TimeTaken(dane_ + role, [&] { Open(); }));
+            const auto step = [&](const char* name, auto&& action) {
+                testing::ExpectPrompt(what + " " + name, testing::TimeTaken(dane_ + role, action));
+            };
+            step("chapter", [&] { Click(form_->cxLabel1); });
+            step("next", [&] { Click(form_->SubNextBtn); });
+            step("preview", [&] {
+                Click(form_->SubPrevBtn);
+                QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, form_->sub_image->mapTo(form_.get(), QPoint(12, 15)));
+                Click(form_->PreviewBtn);
+            });
+            step("other chapter", [&] { Click(form_->s1); });
+            step("close", [&] {
+                Click(form_->CloseBtn);
+                form_.reset();
+            });
+            EXPECT_TRUE(Snapshot(dane_) == before);
+            // The visit really went through the item and its preview.
+            EXPECT_EQ(previews_, std::string(role) == "znaki/A-1.jpg" ? 0 : 1);
+            fs::remove(dane_ + role);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // data, editor mode, clicking through the real widgets, hover frames, stage placement and errors
 // from pictures that cannot be decoded.
 #include <algorithm>
+#include <filesystem>
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
@@ -473,6 +474,24 @@ TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
     EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
     EXPECT_TRUE(Near(StagePixel(form, 500, 400), Page1Color));
     EXPECT_EQ(boxes_.size(), 2u);
+}
+
+// Each file of the start-up reports its own failure; the ones after it are still read.
+TEST_F(MainFormTest, AStartUpFileThatCannotBeReadKeepsTheOthers) {
+    for (const char* file : {"info.ini", "znaki.txt", "opis.rtf"}) {
+        SCOPED_TRACE(file);
+        WriteFullCatalogue(dir_.Dir());
+        const std::string path = dir_.Dir() + "dane/" + file;
+        std::filesystem::resize_file(path, uintmax_t(1) << 31);  // too large to read
+        boxes_.clear();
+        TMainForm& form = Open();
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0], QString::fromStdString("Velmora - Holvenor|Cannot open file \"" + path + "\". File too large."));
+        EXPECT_EQ(form.SignList->Count(), std::string(file) == "znaki.txt" ? 0 : 2);
+        EXPECT_EQ(form.opis->toPlainText().isEmpty(), std::string(file) == "opis.rtf");
+        EXPECT_TRUE(Near(StagePixel(form, 500, 400), MenuColor));
+        form_.reset();
+    }
 }
 
 TEST_F(MainFormTest, AnUndecodableItemLeavesTheItemShownCurrentAndResetsTheCursor) {

@@ -21,6 +21,7 @@
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
 #include "tests/support/jpeg_encode.h"
+#include "tests/support/recorded_boxes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unusual_files.h"
 #include "toolkit/application.h"
@@ -116,19 +117,9 @@ protected:
     void SetUp() override {
         Screen().SetCursor(crDefault);
         WriteCatalogue(dane_);
-        previousBox_ = SetMessageBoxHook([this](TMessageKind, const QString&, const QString& text) { warnings_.push_back(text); });
-        previousModal_ = TImageForm::SetShowModalHook([this](TImageForm&) {
-            ++previews_;
-            return 1;
-        });
-        previousError_ = TApplication::Instance()->ErrorBox;
-        TApplication::Instance()->ErrorBox = [this](const QString&, const QString& text) { errors_.push_back(text); };
     }
     void TearDown() override {
         form_.reset();
-        SetMessageBoxHook(previousBox_);
-        TImageForm::SetShowModalHook(previousModal_);
-        TApplication::Instance()->ErrorBox = previousError_;
         Screen().SetCursor(crDefault);
     }
 
@@ -198,12 +189,9 @@ protected:
     TempDir dir_;
     const std::string dane_ = dir_.Dir() + "dane/";
     std::unique_ptr<TMainForm> form_;
-    std::vector<QString> warnings_;
-    std::vector<QString> errors_;
-    int previews_ = 0;
-    TMessageBoxHook previousBox_;
-    TImageForm::TShowModalHook previousModal_;
-    TApplication::TErrorBoxFunc previousError_;
+    testing::TRecordedBoxes boxes_;
+    std::vector<QString>& warnings_ = boxes_.Warnings;
+    std::vector<QString>& errors_ = boxes_.Errors;
 };
 
 TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
@@ -313,7 +301,7 @@ TEST_F(EditorSafetyTest, UnusualFilesInPlaceOfAnyFileAreRefusedAtOnce) {
             fs::remove(dane_ + role);
             ASSERT_TRUE(unusual.Make(dane_ + role));
             const auto before = Snapshot(dane_);
-            previews_ = 0;
+            boxes_.Previews.clear();
             testing::ExpectPrompt(what + " open", testing::TimeTaken(dane_ + role, [&] { Open(); }));
             const auto step = [&](const char* name, auto&& action) {
                 testing::ExpectPrompt(what + " " + name, testing::TimeTaken(dane_ + role, action));
@@ -332,7 +320,7 @@ TEST_F(EditorSafetyTest, UnusualFilesInPlaceOfAnyFileAreRefusedAtOnce) {
             });
             EXPECT_TRUE(Snapshot(dane_) == before);
             // The visit really went through the item and its preview.
-            EXPECT_EQ(previews_, std::string(role) == "znaki/A-1.jpg" ? 0 : 1);
+            EXPECT_EQ(boxes_.Previews.size(), std::string(role) == "znaki/A-1.jpg" ? 0u : 1u);
             fs::remove(dane_ + role);
         }
     }

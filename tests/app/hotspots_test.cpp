@@ -21,6 +21,7 @@
 #include "core/exception.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/recorded_boxes.h"
 #include "tests/support/temp_dir.h"
 #include "text/mem_ini_file.h"
 #include "toolkit/application.h"
@@ -72,25 +73,9 @@ protected:
     void SetUp() override {
         Screen().SetCursor(crDefault);
         WriteCatalogue(dir_.Dir());
-        previousBox_ = SetMessageBoxHook([this](TMessageKind kind, const QString& title, const QString& text) {
-            EXPECT_EQ(kind, TMessageKind::mkWarning);
-            EXPECT_EQ(title, QStringLiteral("Warning"));
-            warnings_.push_back(text);
-        });
-        previousModal_ = TImageForm::SetShowModalHook([this](TImageForm& form) {
-            previews_.push_back(form.OpisLabel->Caption());
-            // The press that opened it must not keep the mouse from the preview.
-            EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-            return 1;
-        });
-        previousError_ = TApplication::Instance()->ErrorBox;
-        TApplication::Instance()->ErrorBox = [this](const QString&, const QString& text) { errors_.push_back(text); };
     }
     void TearDown() override {
         form_.reset();
-        SetMessageBoxHook(previousBox_);
-        TImageForm::SetShowModalHook(previousModal_);
-        TApplication::Instance()->ErrorBox = previousError_;
         Screen().SetCursor(crDefault);
     }
 
@@ -136,12 +121,10 @@ protected:
 
     TempDir dir_;
     std::unique_ptr<TMainForm> form_;
-    std::vector<QString> warnings_;
-    std::vector<std::string> previews_;
-    std::vector<QString> errors_;
-    TMessageBoxHook previousBox_;
-    TImageForm::TShowModalHook previousModal_;
-    TApplication::TErrorBoxFunc previousError_;
+    testing::TRecordedBoxes boxes_;
+    std::vector<QString>& warnings_ = boxes_.Warnings;
+    std::vector<std::string>& previews_ = boxes_.Previews;
+    std::vector<QString>& errors_ = boxes_.Errors;
 };
 
 // --- viewing mode --------------------------------------------------------------------------------

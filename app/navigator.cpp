@@ -3,22 +3,17 @@
 #include <exception>
 
 #include "app/data_set.h"
+#include "core/scope_exit.h"
 
 namespace velmora {
 
 namespace {
 
-// The busy cursor for the lifetime of a scope, reset on every path out of it.
-class BusyCursor {
-public:
-    explicit BusyCursor(TViewServices& view) : view_(view) { view_.SetBusyCursor(true); }
-    ~BusyCursor() { view_.SetBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    TViewServices& view_;
-};
+// The busy cursor until the scope ends, reset on every way out of it.
+[[nodiscard]] auto BusyCursor(TViewServices& view) {
+    view.SetBusyCursor(true);
+    return TScopeExit([&view] { view.SetBusyCursor(false); });
+}
 
 enum class ScreenKind { Menu, Index, Page };
 
@@ -29,7 +24,7 @@ ScreenKind ScreenOf(std::string_view name) {
 }  // namespace
 
 TNavigator::TNavigator(TViewServices& view, std::string appDir, bool editorMode)
-    : AppDir(std::move(appDir)), view_(view), editorMode_(editorMode) {}
+    : AppDir(std::move(appDir)), FView(view), FEditorMode(editorMode) {}
 
 void TNavigator::OpenInfoIni() { InfoIni = std::make_unique<TMemIniFile>(InfoIniPath(AppDir)); }
 
@@ -47,44 +42,44 @@ TNavigator::TShowResult TNavigator::LoadImage(std::string_view name) {
 
 bool TNavigator::ShowStage(std::string_view name) {
     const std::string path = GetFile(name);
-    if (!view_.FileExists(path)) return false;
+    if (!FView.FileExists(path)) return false;
 
     const ScreenKind kind = ScreenOf(name);
     const bool page = kind == ScreenKind::Page;
-    BusyCursor busy(view_);
+    const auto busy = BusyCursor(FView);
     // A page shows its first item next; both pictures may decode at once.
-    if (page) view_.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
+    if (page) FView.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
     // The picture decodes before anything else changes: one that fails leaves the screen, its
     // hotspots and their unsaved edits exactly as a missing picture would.
-    view_.LoadStagePicture(path);
-    view_.ClearLayers();
-    view_.SetControlVisible("opis", kind == ScreenKind::Menu);
-    view_.SetControlVisible("SubPrevBtn", page);
-    view_.SetControlVisible("SubNextBtn", page);
-    view_.SetControlVisible("sub_image", page);
-    view_.SetControlVisible("InfoLabel", page);
-    for (int n = 1; n <= 10; ++n) view_.SetControlVisible("spis_" + std::to_string(n), kind == ScreenKind::Index);
+    FView.LoadStagePicture(path);
+    FView.ClearLayers();
+    FView.SetControlVisible("opis", kind == ScreenKind::Menu);
+    FView.SetControlVisible("SubPrevBtn", page);
+    FView.SetControlVisible("SubNextBtn", page);
+    FView.SetControlVisible("sub_image", page);
+    FView.SetControlVisible("InfoLabel", page);
+    for (int n = 1; n <= 10; ++n) FView.SetControlVisible("spis_" + std::to_string(n), kind == ScreenKind::Index);
     return true;
 }
 
 bool TNavigator::LoadSubImage(int32_t number) { return ShowItem(number, nullptr); }
 
 bool TNavigator::ShowItem(int32_t number, const TPlace* goBackTo) {
-    view_.ClearLayers();
+    FView.ClearLayers();
     const std::string path = ItemPicturePath(AppDir, CurrentPage, CurrentItem);
-    if (!view_.FileExists(path)) return false;
+    if (!FView.FileExists(path)) return false;
 
     std::exception_ptr pictureError;
     {
-        BusyCursor busy(view_);
+        const auto busy = BusyCursor(FView);
         try {
-            view_.LoadItemPicture(path);
+            FView.LoadItemPicture(path);
         } catch (...) {
             pictureError = std::current_exception();
         }
         if (!pictureError) {
             // The counter follows the picture, so one that fails leaves it naming the item still shown.
-            view_.SetCounterText(std::to_string(number) + " / " + std::to_string(ItemCount()));
+            FView.SetCounterText(std::to_string(number) + " / " + std::to_string(ItemCount()));
             LoadHotspots();
         }
     }
@@ -102,22 +97,22 @@ bool TNavigator::ShowItem(int32_t number, const TPlace* goBackTo) {
 }
 
 void TNavigator::LoadHotspots() {
-    if (editorMode_) {
-        view_.L_LoadClick();
+    if (FEditorMode) {
+        FView.L_LoadClick();
     } else {
-        view_.LoadZnaki();
+        FView.LoadZnaki();
     }
 }
 
 void TNavigator::AutoSave() {
-    if (CurrentPage > 0) view_.L_SaveClick();
+    if (CurrentPage > 0) FView.L_SaveClick();
 }
 
 void TNavigator::RestoreAfterMissingItem(int32_t page, int32_t item) {
     CurrentPage = page;
     CurrentItem = item;
     if (CurrentPage > 0) {
-        BusyCursor busy(view_);
+        const auto busy = BusyCursor(FView);
         LoadHotspots();
     }
 }
@@ -179,7 +174,7 @@ void TNavigator::SubPrevBtnClick() {
 
 void TNavigator::CloseBtnClick() {
     AutoSave();
-    view_.CloseMainWindow();
+    FView.CloseMainWindow();
 }
 
 }  // namespace velmora

@@ -34,7 +34,7 @@ public:
     // The executable's directory with its trailing "/".
     std::string AppDir;
 
-    bool EditorMode() const { return editorMode_; }
+    bool EditorMode() const { return FEditorMode; }
     // Opens InfoIni on the page list under AppDir.
     void OpenInfoIni();
     // The item count of the current page.
@@ -76,8 +76,8 @@ private:
     // later lands under the item that is still shown, whose stored hotspots come back with it.
     void RestoreAfterMissingItem(int32_t page, int32_t item);
 
-    TViewServices& view_;
-    bool editorMode_;
+    TViewServices& FView;
+    bool FEditorMode;
 };
 
 }  // namespace velmora

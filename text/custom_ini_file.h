@@ -14,12 +14,12 @@ std::optional<int32_t> ParseInteger(std::string_view text);
 
 class TCustomIniFile {
 public:
-    explicit TCustomIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+    explicit TCustomIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
     virtual ~TCustomIniFile() = default;
     TCustomIniFile(const TCustomIniFile&) = delete;
     TCustomIniFile& operator=(const TCustomIniFile&) = delete;
 
-    const std::string& FileName() const { return fileName_; }
+    const std::string& FileName() const { return FFileName; }
 
     virtual std::string GetValue(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const = 0;
@@ -31,7 +31,7 @@ public:
     virtual void SaveFile() = 0;
 
 private:
-    std::string fileName_;
+    std::string FFileName;
 };
 
 }  // namespace velmora

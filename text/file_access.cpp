@@ -17,22 +17,22 @@ namespace {
 // Closes a descriptor on every path out of a scope unless released.
 class FileHandle {
 public:
-    explicit FileHandle(int fd) : fd_(fd) {}
+    explicit FileHandle(int fd) : FFd(fd) {}
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
+        if (FFd >= 0) ::close(FFd);
     }
-    int get() const { return fd_; }
+    int get() const { return FFd; }
     // Closes now and reports the close's own error, which may be a delayed write error.
     int CloseReportingError() {
-        int fd = fd_;
-        fd_ = -1;
+        int fd = FFd;
+        FFd = -1;
         return ::close(fd) == 0 ? 0 : errno;
     }
 
 private:
-    int fd_;
+    int FFd;
 };
 
 int WriteAll(int fd, std::string_view bytes) {

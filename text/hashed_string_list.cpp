@@ -23,81 +23,81 @@ bool EqualsUpper(std::string_view text, std::string_view upperQuery) {
 
 const std::string& THashedStringList::Strings(int index) const {
     if (index < 0 || index >= Count()) throw EListIndexError(index);
-    return entries_[static_cast<size_t>(index)].text;
+    return FEntries[static_cast<size_t>(index)].text;
 }
 
 void THashedStringList::SetStrings(int index, std::string text) {
     if (index < 0 || index >= Count()) throw EListIndexError(index);
-    entries_[static_cast<size_t>(index)].text = std::move(text);
+    FEntries[static_cast<size_t>(index)].text = std::move(text);
     Changed();
 }
 
 int THashedStringList::Add(std::string text) {
-    entries_.push_back(Entry{std::move(text), nullptr});
+    FEntries.push_back(Entry{std::move(text), nullptr});
     Changed();
     return Count() - 1;
 }
 
 int THashedStringList::AddWithLines(std::string text) {
-    entries_.push_back(Entry{std::move(text), std::make_unique<THashedStringList>()});
+    FEntries.push_back(Entry{std::move(text), std::make_unique<THashedStringList>()});
     Changed();
     return Count() - 1;
 }
 
 THashedStringList* THashedStringList::Lines(int index) const {
     if (index < 0 || index >= Count()) throw EListIndexError(index);
-    return entries_[static_cast<size_t>(index)].lines.get();
+    return FEntries[static_cast<size_t>(index)].lines.get();
 }
 
 void THashedStringList::Clear() {
-    entries_.clear();
+    FEntries.clear();
     Changed();
 }
 
 void THashedStringList::Changed() {
-    valueHashValid_ = false;
-    nameHashValid_ = false;
-    lastIndex_ = -2;
+    FValueHashValid = false;
+    FNameHashValid = false;
+    FLastIndex = -2;
 }
 
 void THashedStringList::RebuildValueHash() const {
-    valueHash_.Clear();
-    valueHash_.Reserve(Count());
-    for (int i = 0; i < Count(); ++i) valueHash_.Add(TStringHash::HashOf(entries_[i].text), i);
-    valueHashValid_ = true;
+    FValueHash.Clear();
+    FValueHash.Reserve(Count());
+    for (int i = 0; i < Count(); ++i) FValueHash.Add(TStringHash::HashOf(FEntries[i].text), i);
+    FValueHashValid = true;
 }
 
 void THashedStringList::RebuildNameHash() const {
-    nameHash_.Clear();
-    nameHash_.Reserve(Count());
+    FNameHash.Clear();
+    FNameHash.Reserve(Count());
     for (int i = 0; i < Count(); ++i) {
-        const std::string& text = entries_[i].text;
+        const std::string& text = FEntries[i].text;
         const void* eq = std::memchr(text.data(), '=', text.size());
         if (eq == nullptr) continue;
         size_t nameLength = static_cast<size_t>(static_cast<const char*>(eq) - text.data());
-        nameHash_.Add(TStringHash::HashOf(std::string_view(text).substr(0, nameLength)), i);
+        FNameHash.Add(TStringHash::HashOf(std::string_view(text).substr(0, nameLength)), i);
     }
-    nameHashValid_ = true;
+    FNameHashValid = true;
 }
 
 int THashedStringList::IndexOf(std::string_view text) const {
-    if (lastIndex_ != -2 && EqualsUpper(text, lastQuery_)) return lastIndex_;
-    if (!valueHashValid_) RebuildValueHash();
+    if (FLastIndex != -2 && EqualsUpper(text, FLastQuery)) return FLastIndex;
+    if (!FValueHashValid) RebuildValueHash();
     std::string query = AnsiUpperCase(text);
-    lastIndex_ = valueHash_.Find(TStringHash::HashOf(query),
-                                 [&](int32_t i) { return EqualsUpper(entries_[i].text, query); });
-    lastQuery_ = std::move(query);
-    return lastIndex_;
+    FLastIndex = FValueHash.Find(TStringHash::HashOf(query),
+                                 [&](int32_t i) { return EqualsUpper(FEntries[i].text, query); });
+    FLastQuery = std::move(query);
+    return FLastIndex;
 }
 
 int THashedStringList::IndexOfName(std::string_view name) const {
     // A name part never holds "=", so such a query names nothing.
     if (name.find('=') != std::string_view::npos) return -1;
-    if (!nameHashValid_) RebuildNameHash();
+    if (!FNameHashValid) RebuildNameHash();
     const std::string query = AnsiUpperCase(name);
     // With no "=" in query, the entry's name part is exactly query when "=" follows query's length.
-    return nameHash_.Find(TStringHash::HashOf(query), [&](int32_t i) {
-        const std::string& t = entries_[i].text;
+    return FNameHash.Find(TStringHash::HashOf(query), [&](int32_t i) {
+        const std::string& t = FEntries[i].text;
         return t.size() > query.size() && t[query.size()] == '=' &&
                EqualsUpper(std::string_view(t).substr(0, query.size()), query);
     });

@@ -18,7 +18,7 @@ public:
     THashedStringList(const THashedStringList&) = delete;
     THashedStringList& operator=(const THashedStringList&) = delete;
 
-    int Count() const { return static_cast<int>(entries_.size()); }
+    int Count() const { return static_cast<int>(FEntries.size()); }
     // EListIndexError outside 0 .. Count() - 1.
     const std::string& Strings(int index) const;
     void SetStrings(int index, std::string text);
@@ -46,14 +46,14 @@ private:
     void RebuildValueHash() const;
     void RebuildNameHash() const;
 
-    std::vector<Entry> entries_;
-    mutable TStringHash valueHash_;
-    mutable TStringHash nameHash_;
-    mutable bool valueHashValid_ = false;
-    mutable bool nameHashValid_ = false;
+    std::vector<Entry> FEntries;
+    mutable TStringHash FValueHash;
+    mutable TStringHash FNameHash;
+    mutable bool FValueHashValid = false;
+    mutable bool FNameHashValid = false;
     // The last IndexOf, answered again without the index: the keys of one section are read in a row.
-    mutable std::string lastQuery_;
-    mutable int lastIndex_ = -2;  // -2: nothing remembered
+    mutable std::string FLastQuery;
+    mutable int FLastIndex = -2;  // -2: nothing remembered
 };
 
 }  // namespace velmora

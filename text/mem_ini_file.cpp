@@ -24,14 +24,14 @@ TMemIniFile::TMemIniFile(std::string fileName) : TCustomIniFile(std::move(fileNa
 }
 
 void TMemIniFile::LoadFromText(std::string_view text) {
-    sections_.Clear();
+    FSections.Clear();
     THashedStringList* current = nullptr;
     for (const std::string& raw : SplitTextLines(text)) {
         std::string_view line = Trim(raw);
         if (line.empty() || line.front() == ';') continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            int index = sections_.AddWithLines(std::string(Trim(line.substr(1, line.size() - 2))));
-            current = sections_.Lines(index);
+            int index = FSections.AddWithLines(std::string(Trim(line.substr(1, line.size() - 2))));
+            current = FSections.Lines(index);
             continue;
         }
         if (current == nullptr) continue;
@@ -51,18 +51,18 @@ void TMemIniFile::LoadFromText(std::string_view text) {
 
 std::string TMemIniFile::GetValue(std::string_view section, std::string_view key,
                                   std::string_view defaultValue) const {
-    int s = sections_.IndexOf(section);
+    int s = FSections.IndexOf(section);
     if (s < 0) return std::string(defaultValue);
-    const THashedStringList* lines = sections_.Lines(s);
+    const THashedStringList* lines = FSections.Lines(s);
     int k = lines->IndexOfName(key);
     if (k < 0) return std::string(defaultValue);
     return lines->Strings(k).substr(key.size() + 1);
 }
 
 void TMemIniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    int s = sections_.IndexOf(section);
-    if (s < 0) s = sections_.AddWithLines(std::string(section));
-    THashedStringList* lines = sections_.Lines(s);
+    int s = FSections.IndexOf(section);
+    if (s < 0) s = FSections.AddWithLines(std::string(section));
+    THashedStringList* lines = FSections.Lines(s);
     std::string line;
     line.reserve(key.size() + 1 + value.size());
     line.append(key).append(1, '=').append(value);
@@ -74,13 +74,13 @@ void TMemIniFile::SetValue(std::string_view section, std::string_view key, std::
     }
 }
 
-void TMemIniFile::ClearAll() { sections_.Clear(); }
+void TMemIniFile::ClearAll() { FSections.Clear(); }
 
 TStringList TMemIniFile::FileLines() const {
     TStringList out;
-    for (int s = 0; s < sections_.Count(); ++s) {
-        out.Add("[" + sections_.Strings(s) + "]");
-        const THashedStringList* lines = sections_.Lines(s);
+    for (int s = 0; s < FSections.Count(); ++s) {
+        out.Add("[" + FSections.Strings(s) + "]");
+        const THashedStringList* lines = FSections.Lines(s);
         for (int i = 0; i < lines->Count(); ++i) out.Add(lines->Strings(i));
         out.Add("");
     }

@@ -35,7 +35,7 @@ public:
     void ClearAll();
 
     // The sections in order; each entry's nested list holds the section's lines.
-    const THashedStringList& Sections() const { return sections_; }
+    const THashedStringList& Sections() const { return FSections; }
 
     // The text SaveFile writes.
     std::string FileText() const;
@@ -44,7 +44,7 @@ private:
     TStringList FileLines() const;
     void LoadFromText(std::string_view text);
 
-    THashedStringList sections_;
+    THashedStringList FSections;
 };
 
 }  // namespace velmora

@@ -14,29 +14,29 @@ uint32_t TStringHash::HashOf(std::string_view text) {
 }
 
 void TStringHash::SetHead(int bucket, int32_t node) {
-    if (!heads_ && node + 1 >= kSmallLimit) {
-        heads_ = std::make_unique<int32_t[]>(BucketCount);
-        if (smallHeads_) std::copy_n(smallHeads_.get(), BucketCount, heads_.get());
-        smallHeads_.reset();
+    if (!FHeads && node + 1 >= kSmallLimit) {
+        FHeads = std::make_unique<int32_t[]>(BucketCount);
+        if (FSmallHeads) std::copy_n(FSmallHeads.get(), BucketCount, FHeads.get());
+        FSmallHeads.reset();
     }
-    if (heads_) {
-        heads_[bucket] = node + 1;
+    if (FHeads) {
+        FHeads[bucket] = node + 1;
         return;
     }
-    if (!smallHeads_) smallHeads_ = std::make_unique<uint8_t[]>(BucketCount);  // all chains empty
-    smallHeads_[bucket] = static_cast<uint8_t>(node + 1);
+    if (!FSmallHeads) FSmallHeads = std::make_unique<uint8_t[]>(BucketCount);  // all chains empty
+    FSmallHeads[bucket] = static_cast<uint8_t>(node + 1);
 }
 
 void TStringHash::Add(uint32_t hash, int32_t value) {
     int bucket = BucketOf(hash);
-    nodes_.push_back(Node{hash, value, Head(bucket)});
-    SetHead(bucket, static_cast<int32_t>(nodes_.size() - 1));
+    FNodes.push_back(Node{hash, value, Head(bucket)});
+    SetHead(bucket, static_cast<int32_t>(FNodes.size() - 1));
 }
 
 void TStringHash::Clear() {
-    nodes_.clear();
-    heads_.reset();
-    if (smallHeads_) std::fill_n(smallHeads_.get(), BucketCount, uint8_t{0});
+    FNodes.clear();
+    FHeads.reset();
+    if (FSmallHeads) std::fill_n(FSmallHeads.get(), BucketCount, uint8_t{0});
 }
 
 }  // namespace velmora

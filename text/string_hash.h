@@ -19,15 +19,15 @@ public:
 
     void Add(uint32_t hash, int32_t value);
     void Clear();
-    void Reserve(int count) { nodes_.reserve(static_cast<size_t>(count)); }
-    int Size() const { return static_cast<int>(nodes_.size()); }
+    void Reserve(int count) { FNodes.reserve(static_cast<size_t>(count)); }
+    int Size() const { return static_cast<int>(FNodes.size()); }
 
     // Walks the chain of hash's bucket from its head and returns the first value stored under the
     // same hash for which matches(value) holds, else -1.
     template <class Match>
     int32_t Find(uint32_t hash, Match&& matches) const {
-        for (int32_t n = Head(BucketOf(hash)); n >= 0; n = nodes_[n].next) {
-            const Node& node = nodes_[n];
+        for (int32_t n = Head(BucketOf(hash)); n >= 0; n = FNodes[n].next) {
+            const Node& node = FNodes[n];
             if (node.hash == hash && matches(node.value)) return node.value;
         }
         return -1;
@@ -40,8 +40,8 @@ private:
         int32_t next;
     };
     int32_t Head(int bucket) const {
-        if (heads_) return heads_[bucket] - 1;
-        if (smallHeads_) return static_cast<int32_t>(smallHeads_[bucket]) - 1;
+        if (FHeads) return FHeads[bucket] - 1;
+        if (FSmallHeads) return static_cast<int32_t>(FSmallHeads[bucket]) - 1;
         return -1;
     }
     void SetHead(int bucket, int32_t node);
@@ -49,9 +49,9 @@ private:
     // The chain heads hold the first node + 1, 0 for an empty chain. Most lists are the few lines of a
     // section, so heads start as bytes and widen once there are too many nodes for them.
     static constexpr int32_t kSmallLimit = 255;
-    std::vector<Node> nodes_;
-    std::unique_ptr<uint8_t[]> smallHeads_;
-    std::unique_ptr<int32_t[]> heads_;
+    std::vector<Node> FNodes;
+    std::unique_ptr<uint8_t[]> FSmallHeads;
+    std::unique_ptr<int32_t[]> FHeads;
 };
 
 }  // namespace velmora

@@ -9,20 +9,20 @@ EListIndexError::EListIndexError(long long index)
 
 const std::string& TStringList::Strings(int index) const {
     if (index < 0 || index >= Count()) throw EListIndexError(index);
-    return lines_[static_cast<size_t>(index)];
+    return FLines[static_cast<size_t>(index)];
 }
 
 void TStringList::SetStrings(int index, std::string line) {
     if (index < 0 || index >= Count()) throw EListIndexError(index);
-    lines_[static_cast<size_t>(index)] = std::move(line);
+    FLines[static_cast<size_t>(index)] = std::move(line);
 }
 
 int TStringList::Add(std::string line) {
-    lines_.push_back(std::move(line));
+    FLines.push_back(std::move(line));
     return Count() - 1;
 }
 
-void TStringList::Clear() { lines_.clear(); }
+void TStringList::Clear() { FLines.clear(); }
 
 std::vector<std::string> SplitTextLines(std::string_view text) {
     std::vector<std::string> lines;
@@ -44,14 +44,14 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
     return lines;
 }
 
-void TStringList::SplitLines(std::string_view text) { lines_ = SplitTextLines(text); }
+void TStringList::SplitLines(std::string_view text) { FLines = SplitTextLines(text); }
 
 std::string TStringList::JoinLines() const {
     size_t size = 0;
-    for (const auto& line : lines_) size += line.size() + 2;
+    for (const auto& line : FLines) size += line.size() + 2;
     std::string out;
     out.reserve(size);
-    for (const auto& line : lines_) {
+    for (const auto& line : FLines) {
         out += line;
         out += "\r\n";
     }

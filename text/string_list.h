@@ -24,14 +24,14 @@ public:
     TStringList(const TStringList&) = default;
     TStringList& operator=(const TStringList&) = default;
 
-    int Count() const { return static_cast<int>(lines_.size()); }
+    int Count() const { return static_cast<int>(FLines.size()); }
     // The line at index; EListIndexError outside 0 .. Count() - 1.
     const std::string& Strings(int index) const;
     void SetStrings(int index, std::string line);
     // Appends a line and returns its index.
     int Add(std::string line);
     void Clear();
-    const std::vector<std::string>& Lines() const { return lines_; }
+    const std::vector<std::string>& Lines() const { return FLines; }
 
     // Replaces the list by the lines of text.
     void SplitLines(std::string_view text);
@@ -44,7 +44,7 @@ public:
     void SaveLines(const std::string& path) const;
 
 private:
-    std::vector<std::string> lines_;
+    std::vector<std::string> FLines;
 };
 
 // The lines of text by the rule above, for callers that need no list object.

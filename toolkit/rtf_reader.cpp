@@ -98,15 +98,15 @@ bool IsSkippedDestination(std::string_view word) {
 class TRtfParser {
 public:
     TRtfParser(const std::string& rtf, QTextDocument& document)
-        : data_(reinterpret_cast<const unsigned char*>(rtf.data())), size_(rtf.size()), cursor_(&document) {
-        stack_.reserve(MaxRtfGroupDepth + 1);
-        stack_.emplace_back();
+        : FData(reinterpret_cast<const unsigned char*>(rtf.data())), FSize(rtf.size()), FCursor(&document) {
+        FStack.reserve(MaxRtfGroupDepth + 1);
+        FStack.emplace_back();
     }
 
     void Run() {
-        cursor_.beginEditBlock();
-        while (pos_ < size_) {
-            const unsigned char c = data_[pos_++];
+        FCursor.beginEditBlock();
+        while (FPos < FSize) {
+            const unsigned char c = FData[FPos++];
             switch (c) {
                 case '{': OpenGroup(); break;
                 case '}': CloseGroup(); break;
@@ -117,83 +117,83 @@ public:
             }
         }
         Flush();
-        cursor_.endEditBlock();
+        FCursor.endEditBlock();
     }
 
 private:
-    TRtfState& State() { return stack_.back(); }
+    TRtfState& State() { return FStack.back(); }
 
     TDestination Destination() const {
-        return overflowSkipLevel_ > 0 ? TDestination::Skip : stack_.back().destination;
+        return FOverflowSkipLevel > 0 ? TDestination::Skip : FStack.back().destination;
     }
 
     void OpenGroup() {
-        skipCount_ = 0;
-        if (overflow_ > 0 || stack_.size() > static_cast<size_t>(MaxRtfGroupDepth)) {
-            ++overflow_;  // too deep: counted only, the innermost stacked state goes on
+        FSkipCount = 0;
+        if (FOverflow > 0 || FStack.size() > static_cast<size_t>(MaxRtfGroupDepth)) {
+            ++FOverflow;  // too deep: counted only, the innermost stacked state goes on
             return;
         }
-        const TRtfState copy = stack_.back();
-        stack_.push_back(copy);
+        const TRtfState copy = FStack.back();
+        FStack.push_back(copy);
     }
 
     void CloseGroup() {
-        skipCount_ = 0;
-        if (overflow_ > 0) {
-            if (overflow_ == overflowSkipLevel_) overflowSkipLevel_ = 0;
-            --overflow_;
+        FSkipCount = 0;
+        if (FOverflow > 0) {
+            if (FOverflow == FOverflowSkipLevel) FOverflowSkipLevel = 0;
+            --FOverflow;
             return;
         }
-        if (stack_.size() <= 1) return;  // an unbalanced brace closes nothing
+        if (FStack.size() <= 1) return;  // an unbalanced brace closes nothing
         Flush();
         if (State().destination == TDestination::FontTable) CommitFontName();
-        stack_.pop_back();
+        FStack.pop_back();
     }
 
     void SetDestination(TDestination destination) {
-        if (overflow_ > 0) {
-            if (destination != TDestination::Text && overflowSkipLevel_ == 0) overflowSkipLevel_ = overflow_;
+        if (FOverflow > 0) {
+            if (destination != TDestination::Text && FOverflowSkipLevel == 0) FOverflowSkipLevel = FOverflow;
             return;
         }
         // A destination belongs to its group: never to the text outside every group, and nothing
         // inside a skipped group comes back to light.
-        if (stack_.size() <= 1 || State().destination == TDestination::Skip) return;
+        if (FStack.size() <= 1 || State().destination == TDestination::Skip) return;
         State().destination = destination;
     }
 
     void ReadControl() {
-        if (pos_ >= size_) return;
-        const unsigned char c = data_[pos_];
+        if (FPos >= FSize) return;
+        const unsigned char c = FData[FPos];
         if (!IsLetter(c)) {
-            ++pos_;
+            ++FPos;
             ControlSymbol(c);
             return;
         }
-        const size_t start = pos_;
-        while (pos_ < size_ && IsLetter(data_[pos_])) ++pos_;
-        const std::string_view word(reinterpret_cast<const char*>(data_) + start, std::min<size_t>(pos_ - start, 32));
+        const size_t start = FPos;
+        while (FPos < FSize && IsLetter(FData[FPos])) ++FPos;
+        const std::string_view word(reinterpret_cast<const char*>(FData) + start, std::min<size_t>(FPos - start, 32));
         bool negative = false;
-        if (pos_ < size_ && data_[pos_] == '-') {
+        if (FPos < FSize && FData[FPos] == '-') {
             negative = true;
-            ++pos_;
+            ++FPos;
         }
         bool hasParam = false;
         int64_t value = 0;
-        while (pos_ < size_ && IsDigit(data_[pos_])) {
+        while (FPos < FSize && IsDigit(FData[FPos])) {
             hasParam = true;
-            if (value < (int64_t(1) << 40)) value = value * 10 + (data_[pos_] - '0');
-            ++pos_;
+            if (value < (int64_t(1) << 40)) value = value * 10 + (FData[FPos] - '0');
+            ++FPos;
         }
         if (negative) value = -value;
-        if (pos_ < size_ && data_[pos_] == ' ') ++pos_;  // the delimiting space belongs to the word
+        if (FPos < FSize && FData[FPos] == ' ') ++FPos;  // the delimiting space belongs to the word
         const int param = static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 
         if (word == "bin") {  // raw bytes follow; they are never text, also while skipping
-            if (hasParam && value > 0) pos_ += static_cast<size_t>(std::min<int64_t>(value, int64_t(size_ - pos_)));
+            if (hasParam && value > 0) FPos += static_cast<size_t>(std::min<int64_t>(value, int64_t(FSize - FPos)));
             return;
         }
-        if (skipCount_ > 0) {  // the fallback of a \u escape
-            --skipCount_;
+        if (FSkipCount > 0) {  // the fallback of a \u escape
+            --FSkipCount;
             return;
         }
         ControlWord(word, hasParam, param);
@@ -202,12 +202,12 @@ private:
     void ControlSymbol(unsigned char c) {
         switch (c) {
             case '\'': {
-                int high = pos_ < size_ ? HexValue(data_[pos_]) : -1;
+                int high = FPos < FSize ? HexValue(FData[FPos]) : -1;
                 if (high < 0) return;
-                ++pos_;
-                int low = pos_ < size_ ? HexValue(data_[pos_]) : -1;
+                ++FPos;
+                int low = FPos < FSize ? HexValue(FData[FPos]) : -1;
                 if (low < 0) return;
-                ++pos_;
+                ++FPos;
                 Byte(static_cast<unsigned char>(high * 16 + low), true);
                 return;
             }
@@ -220,7 +220,7 @@ private:
             case '\r':
             case '\n': Paragraph(); return;
             default:  // \- (optional hyphen), \| \: and unknown symbols show nothing
-                if (skipCount_ > 0) --skipCount_;
+                if (FSkipCount > 0) --FSkipCount;
                 return;
         }
     }
@@ -245,7 +245,7 @@ private:
             if (!hasParam) return;
             const bool valid = param >= -32768 && param <= 65535;
             Special(valid ? QChar(static_cast<char16_t>(param < 0 ? param + 65536 : param)) : QChar(QChar::ReplacementCharacter));
-            skipCount_ = s.unicodeSkip;
+            FSkipCount = s.unicodeSkip;
             return;
         }
         if (w == "uc") {
@@ -260,27 +260,27 @@ private:
         if (Destination() == TDestination::FontTable) {
             if (w == "f" && hasParam) {
                 CommitFontName();
-                fontEntry_ = param;
-                fonts_[fontEntry_];
+                FFontEntry = param;
+                FFonts[FFontEntry];
             } else if (w == "fcharset" && hasParam) {
-                fonts_[fontEntry_].charset = param;
+                FFonts[FFontEntry].charset = param;
             }
             return;
         }
         if (Destination() == TDestination::ColorTable) {
-            if (w == "red" && hasParam) red_ = std::clamp(param, 0, 255), colorGiven_ = true;
-            if (w == "green" && hasParam) green_ = std::clamp(param, 0, 255), colorGiven_ = true;
-            if (w == "blue" && hasParam) blue_ = std::clamp(param, 0, 255), colorGiven_ = true;
+            if (w == "red" && hasParam) FRed = std::clamp(param, 0, 255), FColorGiven = true;
+            if (w == "green" && hasParam) FGreen = std::clamp(param, 0, 255), FColorGiven = true;
+            if (w == "blue" && hasParam) FBlue = std::clamp(param, 0, 255), FColorGiven = true;
             return;
         }
 
         if (w == "ansicpg") {
-            if (hasParam && param > 0 && param < 65536) documentCodePage_ = param;
+            if (hasParam && param > 0 && param < 65536) FDocumentCodePage = param;
             return;
         }
         if (w == "deff") {
             if (!hasParam) return;
-            defaultFont_ = param;
+            FDefaultFont = param;
             if (s.font < 0) s.font = param;
             return;
         }
@@ -317,7 +317,7 @@ private:
         s.vertical = 0;
         s.halfPoints = DefaultHalfPoints;
         s.foreground = s.background = 0;
-        s.font = defaultFont_;
+        s.font = FDefaultFont;
     }
 
     static void ResetParagraph(TRtfState& s) {
@@ -327,8 +327,8 @@ private:
 
     // A text byte, or a byte from an escape (literal: even a brace or a backslash is text then).
     void Byte(unsigned char c, bool escaped) {
-        if (skipCount_ > 0) {
-            --skipCount_;
+        if (FSkipCount > 0) {
+            --FSkipCount;
             return;
         }
         switch (Destination()) {
@@ -341,7 +341,7 @@ private:
                 return;
             case TDestination::FontTable:
                 if (c == ';' && !escaped) CommitFontName();
-                else if (c >= 0x20) fontNameBytes_ += static_cast<char>(c);
+                else if (c >= 0x20) FFontNameBytes += static_cast<char>(c);
                 return;
             case TDestination::ColorTable:
                 if (c == ';' && !escaped) CommitColor();
@@ -351,63 +351,63 @@ private:
     }
 
     void Special(QChar ch) {
-        if (skipCount_ > 0) {
-            --skipCount_;
+        if (FSkipCount > 0) {
+            --FSkipCount;
             return;
         }
         if (Destination() != TDestination::Text) return;
         DecodePending();
-        pendingText_ += ch;
+        FPendingText += ch;
     }
 
     void Paragraph() {
         if (Destination() != TDestination::Text) return;
         Flush();
         const QTextBlockFormat block = BlockFormat(State());
-        cursor_.setBlockFormat(block);
-        cursor_.insertBlock(block, CharFormat(State()));
+        FCursor.setBlockFormat(block);
+        FCursor.insertBlock(block, CharFormat(State()));
     }
 
     int CodePage() const {
-        const auto it = fonts_.find(stack_.back().font);
-        return CharsetCodePage(it == fonts_.end() ? -1 : it->second.charset, documentCodePage_);
+        const auto it = FFonts.find(FStack.back().font);
+        return CharsetCodePage(it == FFonts.end() ? -1 : it->second.charset, FDocumentCodePage);
     }
 
     void AppendByte(unsigned char c) {
         const int codePage = CodePage();
-        if (codePage != pendingCodePage_) DecodePending();
-        pendingCodePage_ = codePage;
-        pendingBytes_ += static_cast<char>(c);
+        if (codePage != FPendingCodePage) DecodePending();
+        FPendingCodePage = codePage;
+        FPendingBytes += static_cast<char>(c);
     }
 
     void DecodePending() {
-        if (pendingBytes_.empty()) return;
-        pendingText_ += FromCodePage(pendingBytes_, pendingCodePage_);
-        pendingBytes_.clear();
+        if (FPendingBytes.empty()) return;
+        FPendingText += FromCodePage(FPendingBytes, FPendingCodePage);
+        FPendingBytes.clear();
     }
 
     void Flush() {
         DecodePending();
-        if (pendingText_.isEmpty()) return;
-        cursor_.setBlockFormat(BlockFormat(State()));
-        cursor_.insertText(pendingText_, CharFormat(State()));
-        pendingText_.clear();
+        if (FPendingText.isEmpty()) return;
+        FCursor.setBlockFormat(BlockFormat(State()));
+        FCursor.insertText(FPendingText, CharFormat(State()));
+        FPendingText.clear();
     }
 
     void CommitFontName() {
-        if (fontNameBytes_.empty()) return;
-        fonts_[fontEntry_].name = FromCodePage(fontNameBytes_, documentCodePage_).trimmed();
-        fontNameBytes_.clear();
+        if (FFontNameBytes.empty()) return;
+        FFonts[FFontEntry].name = FromCodePage(FFontNameBytes, FDocumentCodePage).trimmed();
+        FFontNameBytes.clear();
     }
 
     void CommitColor() {
-        if (colors_.size() < MaxColors) colors_.push_back(colorGiven_ ? QColor(red_, green_, blue_) : QColor());
-        red_ = green_ = blue_ = 0;
-        colorGiven_ = false;
+        if (FColors.size() < MaxColors) FColors.push_back(FColorGiven ? QColor(FRed, FGreen, FBlue) : QColor());
+        FRed = FGreen = FBlue = 0;
+        FColorGiven = false;
     }
 
     QColor TableColor(int index) const {
-        return index > 0 && static_cast<size_t>(index) < colors_.size() ? colors_[index] : QColor();
+        return index > 0 && static_cast<size_t>(index) < FColors.size() ? FColors[index] : QColor();
     }
 
     QTextCharFormat CharFormat(const TRtfState& s) const {
@@ -422,7 +422,7 @@ private:
                                                        : QTextCharFormat::AlignSubScript);
         if (const QColor fg = TableColor(s.foreground); fg.isValid()) format.setForeground(fg);
         if (const QColor bg = TableColor(s.background); bg.isValid()) format.setBackground(bg);
-        if (const auto it = fonts_.find(s.font); it != fonts_.end() && !it->second.name.isEmpty())
+        if (const auto it = FFonts.find(s.font); it != FFonts.end() && !it->second.name.isEmpty())
             format.setFontFamilies(QStringList{it->second.name});
         return format;
     }
@@ -441,25 +441,25 @@ private:
         return format;
     }
 
-    const unsigned char* data_;
-    size_t size_;
-    size_t pos_ = 0;
-    QTextCursor cursor_;
-    std::vector<TRtfState> stack_;
-    int64_t overflow_ = 0;           // groups opened beyond the depth bound and not yet closed
-    int64_t overflowSkipLevel_ = 0;  // the overflow depth at which a skipped destination began
-    int skipCount_ = 0;              // characters still to drop after a \u escape
-    int documentCodePage_ = DefaultCodePage;
-    int defaultFont_ = -1;
-    std::map<int, TFontEntry> fonts_;
-    int fontEntry_ = -1;
-    std::string fontNameBytes_;
-    std::vector<QColor> colors_;
-    int red_ = 0, green_ = 0, blue_ = 0;
-    bool colorGiven_ = false;
-    std::string pendingBytes_;
-    int pendingCodePage_ = DefaultCodePage;
-    QString pendingText_;
+    const unsigned char* FData;
+    size_t FSize;
+    size_t FPos = 0;
+    QTextCursor FCursor;
+    std::vector<TRtfState> FStack;
+    int64_t FOverflow = 0;           // groups opened beyond the depth bound and not yet closed
+    int64_t FOverflowSkipLevel = 0;  // the overflow depth at which a skipped destination began
+    int FSkipCount = 0;              // characters still to drop after a \u escape
+    int FDocumentCodePage = DefaultCodePage;
+    int FDefaultFont = -1;
+    std::map<int, TFontEntry> FFonts;
+    int FFontEntry = -1;
+    std::string FFontNameBytes;
+    std::vector<QColor> FColors;
+    int FRed = 0, FGreen = 0, FBlue = 0;
+    bool FColorGiven = false;
+    std::string FPendingBytes;
+    int FPendingCodePage = DefaultCodePage;
+    QString FPendingText;
 };
 
 }  // namespace

@@ -35,8 +35,10 @@ using testing::TempDir;
 namespace fs = std::filesystem;
 
 std::string Section(int n, int left) {
-    return "[" + std::to_string(n) + "]\r\nleft=" + std::to_string(left) +
-           "\r\ntop=10\r\nwidth=20\r\nheight=20\r\nopis=A-" + std::to_string(n) + "\r\n";
+    std::string text = "[";
+    text += std::to_string(n) + "]\r\nleft=" + std::to_string(left);
+    text += "\r\ntop=10\r\nwidth=20\r\nheight=20\r\nopis=A-" + std::to_string(n) + "\r\n";
+    return text;
 }
 
 // Nine hotspots, in a hand-made layout that no save would write back the same: blank lines, and a
@@ -105,7 +107,7 @@ const std::vector<TSpoilt>& SpoiltFiles() {
         {"page picture of text", TTarget::StagePicture, [] { return std::string("no picture"); }},
         {"CMYK page picture", TTarget::StagePicture, CmykJpeg},
         {"page picture of a huge size", TTarget::StagePicture, [] { return SourceFile("huge_header.jpg"); }},
-        {"hotspot file behind a byte-order mark", TTarget::HotspotFile, [] { return "\xEF\xBB\xBF" + NineHotspots(); }},
+        {"hotspot file behind a byte-order mark", TTarget::HotspotFile, [] { return std::string("\xEF\xBB\xBF").append(NineHotspots()); }},
         // Too large to be read at all: a sparse file of 2 GiB.
         {"hotspot file that cannot be read", TTarget::HotspotFile, [] { return std::string(); }, int64_t(2) << 30},
     };

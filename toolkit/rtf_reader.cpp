@@ -95,6 +95,66 @@ bool IsSkippedDestination(std::string_view word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
+// Words that end a paragraph.
+constexpr std::array<std::string_view, 4> ParagraphWords = {"par", "sect", "page", "row"};
+
+// Words that stand for one character of text.
+struct TSymbolWord {
+    std::string_view Word;
+    char16_t Character;
+};
+constexpr std::array<TSymbolWord, 12> SymbolWords = {{
+    {"line", QChar::LineSeparator}, {"tab", u'\t'}, {"cell", u'\t'}, {"emdash", 0x2014}, {"endash", 0x2013},
+    {"bullet", 0x2022}, {"lquote", 0x2018}, {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
+    {"emspace", 0x2003}, {"enspace", 0x2002},
+}};
+
+// A length in twips from a word's parameter, none without one.
+int Twips(bool hasParam, int param, int lowest) { return hasParam ? std::clamp(param, lowest, MaxTwips) : 0; }
+
+// Words that set how the following text looks; `on` is false only for an explicit parameter 0.
+struct TFormatWord {
+    std::string_view Word;
+    void (*Apply)(TRtfState& s, bool on, bool hasParam, int param);
+};
+void SetUnderline(TRtfState& s, bool on, bool, int) { s.underline = on; }
+void ResetParagraph(TRtfState& s, bool, bool, int) {
+    s.alignment = Qt::AlignLeft;
+    s.leftIndent = s.rightIndent = s.firstIndent = s.spaceBefore = s.spaceAfter = 0;
+}
+const auto FormatWords = std::to_array<TFormatWord>({
+    {"b", [](TRtfState& s, bool on, bool, int) { s.bold = on; }},
+    {"i", [](TRtfState& s, bool on, bool, int) { s.italic = on; }},
+    {"strike", [](TRtfState& s, bool on, bool, int) { s.strike = on; }},
+    {"ulnone", [](TRtfState& s, bool, bool, int) { s.underline = false; }},
+    {"ul", SetUnderline}, {"uld", SetUnderline}, {"uldb", SetUnderline}, {"uldash", SetUnderline},
+    {"ulw", SetUnderline}, {"ulwave", SetUnderline}, {"ulth", SetUnderline},
+    {"fs", [](TRtfState& s, bool, bool has, int p) { s.halfPoints = has && p > 0 ? std::clamp(p, 2, 3276) : DefaultHalfPoints; }},
+    {"cf", [](TRtfState& s, bool, bool has, int p) { s.foreground = has ? std::max(p, 0) : 0; }},
+    {"cb", [](TRtfState& s, bool, bool has, int p) { s.background = has ? std::max(p, 0) : 0; }},
+    {"highlight", [](TRtfState& s, bool, bool has, int p) { s.background = has ? std::max(p, 0) : 0; }},
+    {"f", [](TRtfState& s, bool, bool has, int p) { if (has) s.font = p; }},
+    {"super", [](TRtfState& s, bool on, bool, int) { s.vertical = on ? 1 : 0; }},
+    {"sub", [](TRtfState& s, bool on, bool, int) { s.vertical = on ? -1 : 0; }},
+    {"nosupersub", [](TRtfState& s, bool, bool, int) { s.vertical = 0; }},
+    {"pard", ResetParagraph},
+    {"ql", [](TRtfState& s, bool, bool, int) { s.alignment = Qt::AlignLeft; }},
+    {"qc", [](TRtfState& s, bool, bool, int) { s.alignment = Qt::AlignHCenter; }},
+    {"qr", [](TRtfState& s, bool, bool, int) { s.alignment = Qt::AlignRight; }},
+    {"qj", [](TRtfState& s, bool, bool, int) { s.alignment = Qt::AlignJustify; }},
+    {"li", [](TRtfState& s, bool, bool has, int p) { s.leftIndent = Twips(has, p, 0); }},
+    {"ri", [](TRtfState& s, bool, bool has, int p) { s.rightIndent = Twips(has, p, 0); }},
+    {"fi", [](TRtfState& s, bool, bool has, int p) { s.firstIndent = Twips(has, p, -MaxTwips); }},
+    {"sb", [](TRtfState& s, bool, bool has, int p) { s.spaceBefore = Twips(has, p, 0); }},
+    {"sa", [](TRtfState& s, bool, bool has, int p) { s.spaceAfter = Twips(has, p, 0); }},
+});
+
+template <class Table>
+const typename Table::value_type* FindWord(const Table& table, std::string_view word) {
+    const auto it = std::find_if(table.begin(), table.end(), [word](const auto& entry) { return entry.Word == word; });
+    return it == table.end() ? nullptr : &*it;
+}
+
 class TRtfParser {
 public:
     TRtfParser(const std::string& rtf, QTextDocument& document)
@@ -226,28 +286,11 @@ private:
     }
 
     void ControlWord(std::string_view w, bool hasParam, int param) {
-        const bool on = !hasParam || param != 0;
         TRtfState& s = State();
         // Text-only words first; they add characters and leave the formatting alone.
-        if (w == "par" || w == "sect" || w == "page" || w == "row") return Paragraph();
-        if (w == "line") return Special(QChar::LineSeparator);
-        if (w == "tab" || w == "cell") return Special(QChar('\t'));
-        if (w == "emdash") return Special(QChar(0x2014));
-        if (w == "endash") return Special(QChar(0x2013));
-        if (w == "bullet") return Special(QChar(0x2022));
-        if (w == "lquote") return Special(QChar(0x2018));
-        if (w == "rquote") return Special(QChar(0x2019));
-        if (w == "ldblquote") return Special(QChar(0x201C));
-        if (w == "rdblquote") return Special(QChar(0x201D));
-        if (w == "emspace") return Special(QChar(0x2003));
-        if (w == "enspace") return Special(QChar(0x2002));
-        if (w == "u") {
-            if (!hasParam) return;
-            const bool valid = param >= -32768 && param <= 65535;
-            Special(valid ? QChar(static_cast<char16_t>(param < 0 ? param + 65536 : param)) : QChar(QChar::ReplacementCharacter));
-            FSkipCount = s.unicodeSkip;
-            return;
-        }
+        if (std::find(ParagraphWords.begin(), ParagraphWords.end(), w) != ParagraphWords.end()) return Paragraph();
+        if (const TSymbolWord* symbol = FindWord(SymbolWords, w)) return Special(QChar(symbol->Character));
+        if (w == "u") return UnicodeCharacter(hasParam, param);
         if (w == "uc") {
             if (hasParam) s.unicodeSkip = std::clamp(param, 0, MaxUnicodeSkip);
             return;
@@ -256,23 +299,8 @@ private:
         if (w == "fonttbl") return SetDestination(TDestination::FontTable);
         if (w == "colortbl") return SetDestination(TDestination::ColorTable);
         if (IsSkippedDestination(w)) return SetDestination(TDestination::Skip);
-
-        if (Destination() == TDestination::FontTable) {
-            if (w == "f" && hasParam) {
-                CommitFontName();
-                FFontEntry = param;
-                FFonts[FFontEntry];
-            } else if (w == "fcharset" && hasParam) {
-                FFonts[FFontEntry].charset = param;
-            }
-            return;
-        }
-        if (Destination() == TDestination::ColorTable) {
-            if (w == "red" && hasParam) FRed = std::clamp(param, 0, 255), FColorGiven = true;
-            if (w == "green" && hasParam) FGreen = std::clamp(param, 0, 255), FColorGiven = true;
-            if (w == "blue" && hasParam) FBlue = std::clamp(param, 0, 255), FColorGiven = true;
-            return;
-        }
+        if (Destination() == TDestination::FontTable) return FontTableWord(w, hasParam, param);
+        if (Destination() == TDestination::ColorTable) return ColorTableWord(w, hasParam, param);
 
         if (w == "ansicpg") {
             if (hasParam && param > 0 && param < 65536) FDocumentCodePage = param;
@@ -286,30 +314,32 @@ private:
         }
 
         Flush();  // everything below changes how the following text looks
-        if (w == "b") s.bold = on;
-        else if (w == "i") s.italic = on;
-        else if (w == "strike") s.strike = on;
-        else if (w == "ulnone") s.underline = false;
-        else if (w == "ul" || w == "uld" || w == "uldb" || w == "uldash" || w == "ulw" || w == "ulwave" || w == "ulth")
-            s.underline = on;
-        else if (w == "fs") s.halfPoints = hasParam && param > 0 ? std::clamp(param, 2, 3276) : DefaultHalfPoints;
-        else if (w == "cf") s.foreground = hasParam ? std::max(param, 0) : 0;
-        else if (w == "cb" || w == "highlight") s.background = hasParam ? std::max(param, 0) : 0;
-        else if (w == "f") { if (hasParam) s.font = param; }
-        else if (w == "super") s.vertical = on ? 1 : 0;
-        else if (w == "sub") s.vertical = on ? -1 : 0;
-        else if (w == "nosupersub") s.vertical = 0;
-        else if (w == "plain") ResetCharacter(s);
-        else if (w == "pard") ResetParagraph(s);
-        else if (w == "ql") s.alignment = Qt::AlignLeft;
-        else if (w == "qc") s.alignment = Qt::AlignHCenter;
-        else if (w == "qr") s.alignment = Qt::AlignRight;
-        else if (w == "qj") s.alignment = Qt::AlignJustify;
-        else if (w == "li") s.leftIndent = hasParam ? std::clamp(param, 0, MaxTwips) : 0;
-        else if (w == "ri") s.rightIndent = hasParam ? std::clamp(param, 0, MaxTwips) : 0;
-        else if (w == "fi") s.firstIndent = hasParam ? std::clamp(param, -MaxTwips, MaxTwips) : 0;
-        else if (w == "sb") s.spaceBefore = hasParam ? std::clamp(param, 0, MaxTwips) : 0;
-        else if (w == "sa") s.spaceAfter = hasParam ? std::clamp(param, 0, MaxTwips) : 0;
+        if (w == "plain") return ResetCharacter(s);
+        if (const TFormatWord* format = FindWord(FormatWords, w)) format->Apply(s, !hasParam || param != 0, hasParam, param);
+    }
+
+    void UnicodeCharacter(bool hasParam, int param) {
+        if (!hasParam) return;
+        const bool valid = param >= -32768 && param <= 65535;
+        Special(valid ? QChar(static_cast<char16_t>(param < 0 ? param + 65536 : param)) : QChar(QChar::ReplacementCharacter));
+        FSkipCount = State().unicodeSkip;
+    }
+
+    void FontTableWord(std::string_view w, bool hasParam, int param) {
+        if (w == "f" && hasParam) {
+            CommitFontName();
+            FFontEntry = param;
+            FFonts[FFontEntry];
+        } else if (w == "fcharset" && hasParam) {
+            FFonts[FFontEntry].charset = param;
+        }
+    }
+
+    void ColorTableWord(std::string_view w, bool hasParam, int param) {
+        int* channel = w == "red" ? &FRed : w == "green" ? &FGreen : w == "blue" ? &FBlue : nullptr;
+        if (channel == nullptr || !hasParam) return;
+        *channel = std::clamp(param, 0, 255);
+        FColorGiven = true;
     }
 
     void ResetCharacter(TRtfState& s) const {
@@ -320,10 +350,6 @@ private:
         s.font = FDefaultFont;
     }
 
-    static void ResetParagraph(TRtfState& s) {
-        s.alignment = Qt::AlignLeft;
-        s.leftIndent = s.rightIndent = s.firstIndent = s.spaceBefore = s.spaceAfter = 0;
-    }
 
     // A text byte, or a byte from an escape (literal: even a brace or a backslash is text then).
     void Byte(unsigned char c, bool escaped) {

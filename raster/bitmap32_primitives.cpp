@@ -30,15 +30,6 @@ void FillPixels(TColor32* dst, int32_t count, TColor32 color) {
     for (; i < count; ++i) dst[i] = color;
 }
 
-// Closes a run of pixel operations on every way out of a primitive.
-class BlendRunGuard {
-public:
-    BlendRunGuard() = default;
-    ~BlendRunGuard() { EndBlendRun(); }
-    BlendRunGuard(const BlendRunGuard&) = delete;
-    BlendRunGuard& operator=(const BlendRunGuard&) = delete;
-};
-
 // Applies a row operation with a constant source: the row kernels are the fast paths, and a small
 // span of the value stands in for the source row.
 constexpr int32_t ValueSpan = 64;
@@ -71,19 +62,19 @@ TColor32 TBitmap32::PixelAt(int32_t x, int32_t y) const { return *PixelAddress(x
 
 void TBitmap32::BlendPixelAt(int32_t x, int32_t y, TColor32 value) {
     if (FMeasureOnly) return;
-    BlendRunGuard run;
+    const auto run = BlendRunGuard();
     CombineModeDispatch(FCombineMode).Into(value, *PixelAddress(x, y));
 }
 
 void TBitmap32::BlendHorzRun(int32_t x1, int32_t y, int32_t x2, TColor32 value) {
     if (FMeasureOnly || x2 < x1) return;
-    BlendRunGuard run;
+    const auto run = BlendRunGuard();
     ApplyToSpan(value, PixelAddress(x1, y), x2 - x1 + 1, CombineModeDispatch(FCombineMode).Row);
 }
 
 void TBitmap32::BlendVertRun(int32_t x, int32_t y1, int32_t y2, TColor32 value) {
     if (FMeasureOnly || y2 < y1) return;
-    BlendRunGuard run;
+    const auto run = BlendRunGuard();
     const TIntoOp into = CombineModeDispatch(FCombineMode).Into;
     TColor32* p = PixelAddress(x, y1);
     for (int32_t n = y2 - y1; n >= 0; --n, p += FWidth) into(value, *p);
@@ -177,7 +168,7 @@ void TBitmap32::DashedHorzLine(int32_t x1, int32_t y, int32_t x2) {
     }
     if (span.SkippedBefore > 0) AdvanceDash(static_cast<float>(span.SkippedBefore));
     {
-        BlendRunGuard run;
+        const auto run = BlendRunGuard();
         const TIntoOp into = CombineModeDispatch(FCombineMode).Into;
         TColor32* row = RowStart(y);
         const int32_t step = span.From <= span.To ? 1 : -1;
@@ -204,7 +195,7 @@ void TBitmap32::DashedVertLine(int32_t x, int32_t y1, int32_t y2) {
     }
     if (span.SkippedBefore > 0) AdvanceDash(static_cast<float>(span.SkippedBefore));
     {
-        BlendRunGuard run;
+        const auto run = BlendRunGuard();
         const TIntoOp into = CombineModeDispatch(FCombineMode).Into;
         const int32_t step = span.From <= span.To ? 1 : -1;
         for (int32_t y = span.From;; y += step) {
@@ -261,7 +252,7 @@ void TBitmap32::BlendBlock(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColo
     // The area is reported even when a pixel operation is cut short, so a repaint covers what
     // was already changed.
     try {
-        BlendRunGuard run;
+        const auto run = BlendRunGuard();
         const int32_t count = x2 - x1;
         if (FCombineMode == TCombineMode::cmMerge) {
             const TRowOp merge = CombineModeDispatch(TCombineMode::cmMerge).Row;

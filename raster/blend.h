@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/scope_exit.h"
 #include "raster/color32.h"
 
 namespace velmora {
@@ -124,5 +125,8 @@ inline TColor32 InterpolateWeighted(uint32_t wx, uint32_t wy, const TColor32* ro
 // Ends a run of pixel operations. The vector variant works in SSE registers, which share no state
 // with floating point, so there is nothing to reset; callers still bracket their loops with it.
 void EndBlendRun();
+
+// Calls EndBlendRun on every way out of the caller's scope: `const auto run = BlendRunGuard();`.
+[[nodiscard]] inline TScopeExit<void (*)()> BlendRunGuard() { return TScopeExit<void (*)()>(EndBlendRun); }
 
 }  // namespace velmora

@@ -16,14 +16,6 @@ namespace {
 
 using Extended = long double;
 
-// Calls EndBlendRun on every way out of a transfer.
-struct TBlendRunEnd {
-    TBlendRunEnd() = default;
-    ~TBlendRunEnd() { EndBlendRun(); }
-    TBlendRunEnd(const TBlendRunEnd&) = delete;
-    TBlendRunEnd& operator=(const TBlendRunEnd&) = delete;
-};
-
 // A custom draw without a handler has nothing to call: it copies.
 TDrawMode EffectiveMode(TDrawMode mode, const TPixelCombineEvent& pixelCombine) {
     return mode == TDrawMode::dmCustom && !pixelCombine ? TDrawMode::dmOpaque : mode;
@@ -319,7 +311,7 @@ void TransferScaled(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, 
         TRect clip;
         if (!ClipTarget(clip, *dst, dstRect, dstClip)) return;
         const TDrawMode mode = EffectiveMode(drawMode, pixelCombine);
-        TBlendRunEnd runEnd;
+        const auto run = BlendRunGuard();
         if (srcRect.Width() == dstRect.Width() && srcRect.Height() == dstRect.Height()) {
             TransferBlock(*dst, clip, *src, srcRect.Left + clip.Left - dstRect.Left,
                           srcRect.Top + clip.Top - dstRect.Top, mode, pixelCombine);

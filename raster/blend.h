@@ -65,13 +65,13 @@ BlendVariant ActiveBlendVariant();
 // Scoped SetBlendVariant: restores the variant that was active before.
 class BlendVariantScope {
 public:
-    explicit BlendVariantScope(BlendVariant variant) : saved_(ActiveBlendVariant()) { SetBlendVariant(variant); }
-    ~BlendVariantScope() { SetBlendVariant(saved_); }
+    explicit BlendVariantScope(BlendVariant variant) : FSaved(ActiveBlendVariant()) { SetBlendVariant(variant); }
+    ~BlendVariantScope() { SetBlendVariant(FSaved); }
     BlendVariantScope(const BlendVariantScope&) = delete;
     BlendVariantScope& operator=(const BlendVariantScope&) = delete;
 
 private:
-    BlendVariant saved_;
+    BlendVariant FSaved;
 };
 
 namespace detail {

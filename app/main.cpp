@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     const bool editorMode = velmora::IsEditorModeArgument(argc, argv);
 
     velmora::TApplication app(argc, argv);
-    app.SetTitle("Velmora - Holvenor");
+    app.SetTitle(velmora::ProgramTitle);
     fonts.Finish();
     // The stage's intended face, where the system has it without a fontconfig entry.
     const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");

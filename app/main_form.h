@@ -31,6 +31,10 @@ namespace velmora {
 
 class TCustomLayer;
 class TWarstwaItem;
+struct TStageRow;
+
+// The program's title, which is also the main window's caption and the title of its error boxes.
+inline constexpr char ProgramTitle[] = "Velmora - Holvenor";
 
 // How the window is set up; the defaults are the real program's.
 struct TMainFormOptions {
@@ -52,6 +56,9 @@ class TMainForm : public QWidget, public TViewServices, public TNavigator {
 public:
     explicit TMainForm(const TMainFormOptions& options = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
+
+    static constexpr int StageWidth = 1024;
+    static constexpr int StageHeight = 768;
 
     // Sizes the window to the primary screen, then maximises it; without a window manager the
     // maximise alone would leave the window at its old size.
@@ -153,10 +160,8 @@ protected:
 
 private:
     void CreateControls();
-    TLinkLabel* AddLink(const char* name, int left, int top, int width, int height, int tag);
-    TLinkLabel* AddChapterLink(const char* name, int left, int top, int width, int height, int tag);
-    TLinkLabel* AddButtonLink(const char* name, int left, int top, int width, int height, int tag);
-    QPushButton* AddEditorButton(const char* name, const char* captionUtf8, int top);
+    void AddStageLink(const TStageRow& row);
+    void AddCounterAndEditorButtons();
     void Register(QWidget* control, const char* name);
     // A hotspot on top of the item view, set up for viewing or editing.
     TWarstwaItem* NewHotspot(const TSingleRect& rect, TColor32 gripFill, const std::string& opis);

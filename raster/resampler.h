@@ -8,22 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/exception.h"
 #include "core/geometry.h"
 #include "raster/bitmap32.h"
 #include "raster/notifiable_persistent.h"
 
 namespace velmora {
-
-class EBitmapException : public Exception {
-public:
-    using Exception::Exception;
-};
-
-class ESrcInvalidException : public Exception {
-public:
-    using Exception::Exception;
-};
 
 class TCustomKernel {
 public:

@@ -8,6 +8,7 @@
 
 #include "core/geometry.h"
 #include "raster/bitmap32.h"
+#include "raster/bitmap_errors.h"
 #include "raster/resampler.h"
 
 namespace velmora {

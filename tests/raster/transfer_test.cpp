@@ -9,6 +9,7 @@
 
 #include "core/exception.h"
 #include "raster/bitmap32.h"
+#include "raster/bitmap_errors.h"
 #include "raster/blend.h"
 #include "raster/resampler.h"
 

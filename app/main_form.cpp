@@ -1,16 +1,11 @@
 #include "app/main_form.h"
 
-#include <QColor>
-#include <QEvent>
-#include <QFont>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QResizeEvent>
 #include <QScreen>
 #include <exception>
 
 #include "app/data_set.h"
-#include "raster/blend.h"
 #include "raster/color32.h"
 #include "text/file_access.h"
 #include "toolkit/application.h"

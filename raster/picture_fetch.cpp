@@ -47,9 +47,10 @@ void TPictureFetch::Decode() {
 
 void TPictureFetch::Start(const std::string& path) {
     Cancel();
+    bool placed = false;
     if (!FWorker.joinable()) {
         TCoreSet others;
-        const bool placed = AllowedCores(FAllowedCores) && OtherCores(others);
+        placed = AllowedCores(FAllowedCores) && OtherCores(others);
         try {
             FWorker = std::thread([this] { Work(); });
         } catch (...) {
@@ -57,11 +58,10 @@ void TPictureFetch::Start(const std::string& path) {
             return;
         }
         if (placed) PlaceThread(FWorker, others);
-        std::lock_guard<std::mutex> lock(FMutex);
-        FPlaced = placed;
     }
     {
         std::lock_guard<std::mutex> lock(FMutex);
+        if (placed) FPlaced = true;
         FPath = path;
         FPending = true;
     }

@@ -6,6 +6,11 @@
 // waits. TakeInto then hands the decoded pixels to the bitmap that shows them, without a copy.
 // A fetch that failed, or that fetched another file, hands over nothing: the caller loads the picture
 // itself, and that load reports the error as it always would.
+//
+// Threads: every public operation is the window thread's. FPending, FQuit and FPlaced are shared and
+// touched only under FMutex. FPath, FBitmap and FDecoded belong to the worker while a fetch is pending
+// (from Start setting FPending until the worker clears it) and to the window thread otherwise; the
+// window thread takes them back only through Wait, whose lock hands over what the worker wrote.
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -34,7 +39,7 @@ public:
     // Waits for a running decode and forgets the fetch.
     void Cancel();
 
-    // The file fetched (empty when none); Ready once its decode has ended, successful or not.
+    // The file fetched (empty when none). Read on the window thread; the worker never writes it.
     const std::string& Path() const { return FPath; }
 
 private:

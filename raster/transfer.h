@@ -49,11 +49,4 @@ using TMappingTable = std::vector<TCluster>;
 TMappingTable BuildContributions(int32_t dstLo, int32_t dstHi, int32_t clipStart, int32_t clipEnd, int32_t srcLo,
                                  int32_t srcHi, const TCustomKernel& kernel);
 
-// The mean of a box of pixels, each channel rounded down through one reciprocal: rows of boxWidth
-// pixels starting at box, stride pixels apart. The vector form sums in 16-bit lanes, so boxWidth
-// must not exceed 257.
-TColor32 AverageBox(const TColor32* box, int32_t boxWidth, int32_t boxHeight, int32_t stride);
-TColor32 AverageBoxPortable(const TColor32* box, int32_t boxWidth, int32_t boxHeight, int32_t stride);
-TColor32 AverageBoxVector(const TColor32* box, int32_t boxWidth, int32_t boxHeight, int32_t stride);
-
 }  // namespace velmora

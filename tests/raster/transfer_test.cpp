@@ -11,6 +11,7 @@
 #include "raster/bitmap32.h"
 #include "raster/bitmap_errors.h"
 #include "raster/blend.h"
+#include "raster/box_average.h"
 #include "raster/resampler.h"
 
 namespace velmora {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <string>
 
 #include "core/mul_div.h"
 #include "layers/custom_layer.h"
@@ -42,23 +41,6 @@ bool Covers(const TRect& outer, const TRect& inner) {
 }
 
 }  // namespace
-
-// --- TPaintStages -------------------------------------------------------------------------------
-
-TPaintStageEntry& TPaintStages::Add() {
-    FItems.emplace_back();
-    return FItems.back();
-}
-
-TPaintStageEntry& TPaintStages::Items(int32_t index) {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    return FItems[size_t(index)];
-}
-
-const TPaintStageEntry& TPaintStages::Items(int32_t index) const {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    return FItems[size_t(index)];
-}
 
 // --- focus frame --------------------------------------------------------------------------------
 

@@ -28,6 +28,7 @@
 #include "core/geometry.h"
 #include "core/input.h"
 #include "display/custom_paint_box32.h"
+#include "display/paint_stages.h"
 #include "layers/layer_collection.h"
 #include "raster/bitmap32.h"
 
@@ -38,40 +39,6 @@ class TCustomImage32;
 
 enum class TBitmapAlign : uint8_t { baTopLeft = 0, baCenter = 1, baTile = 2, baCustom = 3 };
 enum class TScaleMode : uint8_t { smNormal = 0, smStretch = 1, smScale = 2, smResize = 3, smOptimal = 4, smOptimalScaled = 5 };
-
-// Stage kinds; kinds above psBitmapFrame are skipped like psNone.
-constexpr uint32_t psNone = 0;
-constexpr uint32_t psCustom = 1;
-constexpr uint32_t psClearBuffer = 2;
-constexpr uint32_t psBackground = 3;
-constexpr uint32_t psBitmap = 4;
-constexpr uint32_t psLayers = 5;
-constexpr uint32_t psControlFrame = 6;
-constexpr uint32_t psBitmapFrame = 7;
-
-struct TPaintStageEntry {
-    bool DesignTimeFlag = false;
-    bool RunTimeFlag = true;
-    uint32_t StageKind = psNone;
-    uint32_t StageParam = 0;
-};
-
-// The ordered paint stages of an image control.
-class TPaintStages {
-public:
-    // Appends a run-time psNone entry and returns it for the caller to fill in; the reference is
-    // valid until the list changes again.
-    TPaintStageEntry& Add();
-    void Clear() { FItems.clear(); }
-    int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
-    // Fails with "List index out of bounds (%d)" outside 0 .. Count - 1.
-    TPaintStageEntry& Items(int32_t index);
-    const TPaintStageEntry& Items(int32_t index) const;
-    TPaintStageEntry& operator[](int32_t index) { return Items(index); }
-
-private:
-    std::vector<TPaintStageEntry> FItems;
-};
 
 using TImgNotifyEvent = std::function<void(TCustomImage32* sender)>;
 using TImgMouseEvent = std::function<void(TCustomImage32* sender, TMouseButton button, TShiftState shift,

@@ -35,11 +35,6 @@ bool DrawsOpaquely(const TBitmap32& b) {
     return b.DrawMode() == TDrawMode::dmOpaque || (b.DrawMode() == TDrawMode::dmCustom && !b.OnPixelCombine);
 }
 
-bool Covers(const TRect& outer, const TRect& inner) {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-           inner.Bottom <= outer.Bottom;
-}
-
 }  // namespace
 
 // --- focus frame --------------------------------------------------------------------------------
@@ -316,10 +311,9 @@ void TCustomImage32::RenderBuffer() {
 
     // A full repaint of a picture that is only the bitmap would copy it twice, into Buffer and then
     // to the window, and those copies are most of its cost: show the bitmap's memory instead.
-    FShowBitmap = CanShowBitmapDirectly();
-    // A smaller picture on a plain background: the paint fills the bands, the bitmap is shown as is.
-    FShowBanded = !FShowBitmap && CanShowBitmapBanded();
-    if (!FShowBitmap && !FShowBanded) {
+    const TShowInputs inputs = ShowInputs();
+    FShowPlan = PlanShow(inputs.Stages, inputs.Placement, inputs.Bitmap);
+    if (FShowPlan == TShowPlan::spRender) {
         TBitmap32& buffer = Buffer();
         TQuietBracket bracket(buffer);
         buffer.SetClipBounds(ViewportRect());
@@ -336,59 +330,22 @@ bool TCustomImage32::DrawsLayers(uint32_t stageMask) const {
     return false;
 }
 
-bool TCustomImage32::CanShowBitmapDirectly() const {
-    const TBitmap32& b = *FBitmap;
-    if (!FDirectShowAllowed || b.IsEmpty() || !DrawsOpaquely(b)) return false;
-    // Bitmap pixel (x, y) must be control pixel (x, y), drawn by a same-size copy.
-    if (FPlacedRect != b.FullRect() || FFixedScaleX != 65536 || FFixedScaleY != 65536 || FShiftX != 0 || FShiftY != 0)
-        return false;
-    const TRect v = ViewportRect();
-    if (v.IsEmpty() || !Covers(b.FullRect(), v)) return false;
-    // The last stage that draws anything must be a bitmap stage; stages before it are overwritten.
-    bool bitmapLast = false;
+TCustomImage32::TShowInputs TCustomImage32::ShowInputs() const {
+    TShowInputs in;
+    in.Stages.reserve(FStageHandlers.size());
     for (const auto& [handler, index] : FStageHandlers) {
         const TPaintStageEntry& e = FStageList->Items(index);
-        switch (e.StageKind) {
-            case psBitmap: bitmapLast = true; break;
-            case psBackground: bitmapLast = false; break;
-            case psLayers:
-                if (DrawsLayers(e.StageParam)) return false;
-                break;
-            default: return false;
-        }
+        in.Stages.push_back({e.StageKind, e.StageKind == psLayers && DrawsLayers(e.StageParam)});
     }
-    return bitmapLast;
-}
-
-bool TCustomImage32::CanShowBitmapBanded() const {
+    in.Placement = {FPlacedRect, FFixedScaleX, FFixedScaleY, FShiftX, FShiftY, FBitmapAlign == TBitmapAlign::baTile,
+                    ViewportRect()};
     const TBitmap32& b = *FBitmap;
-    if (!FDirectShowAllowed || b.IsEmpty() || !DrawsOpaquely(b) || FBitmapAlign == TBitmapAlign::baTile) return false;
-    if (FPlacedRect.Width() != b.Width() || FPlacedRect.Height() != b.Height() || ViewportRect().IsEmpty())
-        return false;
-    bool cleared = false;
-    bool drawn = false;
-    for (const auto& [handler, index] : FStageHandlers) {
-        const TPaintStageEntry& e = FStageList->Items(index);
-        switch (e.StageKind) {
-            case psBackground:
-                if (cleared || drawn || !NextStageDrawsBitmap(index)) return false;
-                cleared = true;
-                break;
-            case psBitmap:
-                if (!cleared || drawn) return false;
-                drawn = true;
-                break;
-            case psLayers:
-                if (DrawsLayers(e.StageParam)) return false;
-                break;
-            default: return false;
-        }
-    }
-    return drawn;
+    in.Bitmap = {b.IsEmpty() ? 0 : b.Width(), b.IsEmpty() ? 0 : b.Height(), DrawsOpaquely(b), FDirectShowAllowed};
+    return in;
 }
 
 TPoint TCustomImage32::ShownOrigin() const {
-    return FShowBanded ? TPoint{FPlacedRect.Left, FPlacedRect.Top} : TPoint{0, 0};
+    return FShowPlan == TShowPlan::spBanded ? TPoint{FPlacedRect.Left, FPlacedRect.Top} : TPoint{0, 0};
 }
 
 bool TCustomImage32::NextStageDrawsBitmap(int32_t stageNum) const {
@@ -398,15 +355,18 @@ bool TCustomImage32::NextStageDrawsBitmap(int32_t stageNum) const {
     return false;
 }
 
-TBitmap32& TCustomImage32::ShownBitmap() {
-    if (FShowBitmap && !Covers(FBitmap->FullRect(), ViewportRect())) {
-        // The viewport outgrew the bitmap without a change being announced: never read past its
-        // pixels, render the buffer instead.
+void TCustomImage32::Paint() {
+    // The viewport can outgrow the bitmap without a change being announced: a direct show must
+    // never read past the bitmap's pixels, so that paint renders afresh.
+    if (BufferValid() && FShowPlan == TShowPlan::spDirect &&
+        !ViewportWithinBitmap(ViewportRect(), FBitmap->Width(), FBitmap->Height())) {
         FPlacementValid = false;
-        RenderBuffer();
+        SetBufferValid(false);
     }
-    return FShowBitmap || FShowBanded ? *FBitmap : Buffer();
+    TCustomPaintBox32::Paint();
 }
+
+TBitmap32& TCustomImage32::ShownBitmap() { return FShowPlan == TShowPlan::spRender ? Buffer() : *FBitmap; }
 
 void TCustomImage32::SetDirectShowAllowed(bool value) {
     if (value == FDirectShowAllowed) return;

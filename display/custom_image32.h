@@ -5,10 +5,10 @@
 // scales, shift) is cached until a setter, a resize or a new bitmap size clears PlacementValid; the
 // layers read it through the collection's scale and offset queries.
 //
-// When a rendering finds that the picture would be nothing but the bitmap's own pixels (only
-// background, bitmap and layer stages, no layer drawn, an opaque draw at its own size from the
-// origin over the whole viewport), it leaves Buffer alone and paints show the viewport straight
-// from the bitmap's memory, under the bitmap's lock. Any change renders again and decides afresh.
+// Each rendering plans how paints show the picture (PlanShow in show_plan.h): when it would be
+// nothing but the bitmap's own pixels, Buffer is left alone and paints show the bitmap's memory,
+// under its lock, whole or with bands of the control colour around it. Any change renders again
+// and plans afresh.
 //
 // Mouse input is never converted: client coordinates go to the layers first, then to OnMouseDown,
 // OnMouseMove and OnMouseUp together with the layer the collection reported.
@@ -29,6 +29,7 @@
 #include "core/input.h"
 #include "display/custom_paint_box32.h"
 #include "display/paint_stages.h"
+#include "display/show_plan.h"
 #include "layers/layer_collection.h"
 #include "raster/bitmap32.h"
 
@@ -103,6 +104,8 @@ public:
     void Invalidate() override;
     void Resize() override;
     void Loaded() override;
+    // Shows a direct show again only while the viewport still lies within the bitmap.
+    void Paint() override;
     TCursor OwnerCursor() const override { return Cursor(); }
 
     // Whether the control holds its own mouse capture (see the header comment).
@@ -146,11 +149,18 @@ protected:
     // rendered buffer with it. Changing it renders again.
     bool DirectShowAllowed() const { return FDirectShowAllowed; }
     void SetDirectShowAllowed(bool value);
-    // The last rendering left Buffer alone: paints show Bitmap itself.
-    bool ShowsBitmapDirectly() const { return FShowBitmap; }
-    // The last rendering left Buffer alone although the bitmap leaves bands of the background
-    // colour in the viewport: paints show Bitmap at its place and fill the bands themselves.
-    bool ShowsBitmapBanded() const { return FShowBanded; }
+    // What the last rendering planned.
+    TShowPlan ShowPlan() const { return FShowPlan; }
+    bool ShowsBitmapDirectly() const { return FShowPlan == TShowPlan::spDirect; }
+    bool ShowsBitmapBanded() const { return FShowPlan == TShowPlan::spBanded; }
+    // What a rendering plans from: the compiled stages, the cached placement and the bitmap.
+    struct TShowInputs {
+        std::vector<TShowStage> Stages;
+        TShowPlacement Placement;
+        TShowBitmap Bitmap;
+    };
+    TShowInputs ShowInputs() const;
+
     void PointerLeft() override;
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
@@ -159,12 +169,8 @@ protected:
 private:
     void SetMouseCapture(bool value);
     TColor32 ControlColor32() const;
-    // The compiled stages would leave exactly the bitmap's pixels in the viewport.
-    bool CanShowBitmapDirectly() const;
     // Some layer that the stage mask selects draws pixels.
     bool DrawsLayers(uint32_t stageMask) const;
-    // The compiled stages would clear the background and copy the bitmap 1:1 over it, nothing else.
-    bool CanShowBitmapBanded() const;
     // Whether the compiled stage after stageNum draws the bitmap.
     bool NextStageDrawsBitmap(int32_t stageNum) const;
 
@@ -188,8 +194,7 @@ private:
 
     bool FMouseCaptured = false;
     bool FDirectShowAllowed = true;
-    bool FShowBitmap = false;
-    bool FShowBanded = false;
+    TShowPlan FShowPlan = TShowPlan::spRender;
 };
 
 // The image control as forms use it.

@@ -66,6 +66,7 @@ public:
     using TImage32::SetDirectShowAllowed;
     using TImage32::ShowsBitmapDirectly;
     using TImage32::ShowsBitmapBanded;
+    using TImage32::ShowInputs;
     void ScaleChanged() override { ++ScaleChanges; }
     void RenderBuffer() override {
         ++Renders;
@@ -500,11 +501,16 @@ int Differences(const QImage& a, const QImage& b) {
     return n;
 }
 
+constexpr TShowPlan kRender = TShowPlan::spRender;
+constexpr TShowPlan kDirect = TShowPlan::spDirect;
+constexpr TShowPlan kBanded = TShowPlan::spBanded;
+
+// Each row renders a real control and checks the plan made from its inputs, that the control acts
+// on it, and that the pixels shown match those of a twin that always renders.
 struct TDirectCase {
     const char* Name;
     std::function<void(TTestImage&)> Setup;
-    bool Direct;
-    bool Banded = false;  // shown as is, the paint filling the bands around it
+    TShowPlan Plan;
 };
 
 TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
@@ -524,83 +530,83 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
     };
     const auto exact = pattern(200, 200);
     const TDirectCase cases[] = {
-        {"exactly the control", exact, true},
-        {"larger than the control", pattern(320, 260), true},
-        {"custom draw without a handler", with(exact, [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), true},
-        {"tiled at its own size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), true},
-        {"centred, same size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), true},
+        {"exactly the control", exact, kDirect},
+        {"larger than the control", pattern(320, 260), kDirect},
+        {"custom draw without a handler", with(exact, [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), kDirect},
+        {"tiled at its own size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), kDirect},
+        {"centred, same size", with(exact, [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), kDirect},
         {"hidden layer only", with(exact, [](TTestImage& i) {
              new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFFFF0000u, loMouseInput);
-         }), true},
-        {"bitmap stage alone", with(exact, stages({psBitmap})), true},
+         }), kDirect},
+        {"bitmap stage alone", with(exact, stages({psBitmap})), kDirect},
         {"visible layer that draws nothing", with(exact, [](TTestImage& i) {
              auto* spot = new TRubberbandLayer(&i.LayerCollection());
              spot->SetGrips(gsBody);
              spot->SetExtent(TSingleRect{10, 10, 90, 90});
-         }), true},
+         }), kDirect},
         {"the same layer with its outline", with(exact, [](TTestImage& i) {
              auto* spot = new TRubberbandLayer(&i.LayerCollection());
              spot->SetGrips(gsBody | gsOutline);
              spot->SetExtent(TSingleRect{10, 10, 90, 90});
-         }), false},
+         }), kRender},
         {"a layer that draws nothing but has a draw handler", with(exact, [](TTestImage& i) {
              auto* spot = new TRubberbandLayer(&i.LayerCollection());
              spot->SetGrips(gsBody);
              spot->OnAfterDraw = [](TCustomLayer*, TBitmap32& b) { b.FillBlockClipped(5, 5, 50, 50, 0xFF0000FFu); };
-         }), false},
-        {"one column short", pattern(199, 200), false, true},
-        {"one row short", pattern(200, 199), false, true},
+         }), kRender},
+        {"one column short", pattern(199, 200), kBanded},
+        {"one row short", pattern(200, 199), kBanded},
         {"scrolled by a pixel", with(pattern(300, 300), [](TTestImage& i) {
              i.SetBitmapAlign(TBitmapAlign::baCustom);
              i.SetBitmapOffsetX(-1);
-         }), false, true},
-        {"centred, larger", with(pattern(260, 200), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false, true},
-        {"centred, smaller", with(pattern(121, 77), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), false, true},
+         }), kBanded},
+        {"centred, larger", with(pattern(260, 200), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), kBanded},
+        {"centred, smaller", with(pattern(121, 77), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baCenter); }), kBanded},
         {"smaller, placed off the edges", with(pattern(150, 150), [](TTestImage& i) {
              i.SetBitmapAlign(TBitmapAlign::baCustom);
              i.SetBitmapOffsetX(-20);
              i.SetBitmapOffsetY(90);
-         }), false, true},
-        {"smaller, custom draw without a handler", with(pattern(90, 60), [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), false, true},
-        {"smaller, bitmap stage alone", with(pattern(90, 60), stages({psBitmap})), false},
-        {"smaller, tiled", with(pattern(90, 60), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), false},
+         }), kBanded},
+        {"smaller, custom draw without a handler", with(pattern(90, 60), [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }), kBanded},
+        {"smaller, bitmap stage alone", with(pattern(90, 60), stages({psBitmap})), kRender},
+        {"smaller, tiled", with(pattern(90, 60), [](TTestImage& i) { i.SetBitmapAlign(TBitmapAlign::baTile); }), kRender},
         {"smaller, visible layer", with(pattern(90, 60), [](TTestImage& i) {
              new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFF00FF00u, loVisible);
-         }), false},
+         }), kRender},
         {"smaller, blended", with(pattern(90, 60), [](TTestImage& i) {
              i.Bitmap().FillAll(0x80FF0000u);
              i.Bitmap().SetDrawMode(TDrawMode::dmBlend);
-         }), false},
-        {"smaller, stretched", with(pattern(90, 60), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), false},
-        {"stretched", with(pattern(100, 100), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), false},
+         }), kRender},
+        {"smaller, stretched", with(pattern(90, 60), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), kRender},
+        {"stretched", with(pattern(100, 100), [](TTestImage& i) { i.SetScaleMode(TScaleMode::smStretch); }), kRender},
         {"scaled by two", with(exact, [](TTestImage& i) {
              i.SetScaleMode(TScaleMode::smScale);
              i.SetScale(2.0f);
-         }), false},
+         }), kRender},
         {"blended", with(exact, [](TTestImage& i) {
              i.Bitmap().FillAll(0x80FF0000u);
              i.Bitmap().SetDrawMode(TDrawMode::dmBlend);
-         }), false},
+         }), kRender},
         {"transparent colour", with(exact, [](TTestImage& i) {
              i.Bitmap().SetOuterColor(PatternAt(5, 5));
              i.Bitmap().SetDrawMode(TDrawMode::dmTransparent);
-         }), false},
+         }), kRender},
         {"custom draw with a handler", with(exact, [](TTestImage& i) {
              i.Bitmap().OnPixelCombine = [](TColor32 f, TColor32& b, TColor32) { b = f ^ 0x00FFFFFFu; };
              i.Bitmap().SetDrawMode(TDrawMode::dmCustom);
-         }), false},
+         }), kRender},
         {"visible layer", with(exact, [](TTestImage& i) {
              new TBoxLayer(&i.LayerCollection(), {10, 10, 90, 90}, 0xFF00FF00u, loVisible);
-         }), false},
+         }), kRender},
         {"custom stage", with(exact, [](TTestImage& i) {
              i.OnPaintStage = [](TCustomImage32*, TBitmap32& b, uint32_t) { b.FillBlockClipped(0, 0, 5, 5, 0xFF445566u); };
              i.StageList().Add().StageKind = psCustom;
-         }), false},
+         }), kRender},
         {"background after the bitmap", with(with(exact, [](TTestImage& i) { i.Bitmap().SetDrawMode(TDrawMode::dmCustom); }),
-                                              stages({psBitmap, psBackground})), false},
-        {"clear after the bitmap", with(exact, stages({psBitmap, psClearBuffer})), false},
-        {"focus frame", with(exact, stages({psBitmap, psControlFrame})), false},
-        {"no bitmap stage", with(exact, stages({psBackground, psLayers})), false},
+                                              stages({psBitmap, psBackground})), kRender},
+        {"clear after the bitmap", with(exact, stages({psBitmap, psClearBuffer})), kRender},
+        {"focus frame", with(exact, stages({psBitmap, psControlFrame})), kRender},
+        {"no bitmap stage", with(exact, stages({psBackground, psLayers})), kRender},
     };
     for (const TDirectCase& c : cases) {
         auto direct = std::make_unique<TTestImage>(host.get());
@@ -615,16 +621,50 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
         rendered->SetDirectShowAllowed(false);
         const QImage want = rendered->grab().toImage();
         const QImage got = direct->grab().toImage();
-        EXPECT_EQ(direct->ShowsBitmapDirectly(), c.Direct) << c.Name;
+        // The plan from what the control rendered with, and the control acting on it.
+        const auto inputs = direct->ShowInputs();
+        EXPECT_EQ(PlanShow(inputs.Stages, inputs.Placement, inputs.Bitmap), c.Plan) << c.Name;
+        EXPECT_EQ(direct->ShowsBitmapDirectly(), c.Plan == kDirect) << c.Name;
         EXPECT_FALSE(rendered->ShowsBitmapDirectly()) << c.Name;
-        EXPECT_EQ(direct->ShowsBitmapBanded(), c.Banded) << c.Name;
+        EXPECT_EQ(direct->ShowsBitmapBanded(), c.Plan == kBanded) << c.Name;
         EXPECT_FALSE(rendered->ShowsBitmapBanded()) << c.Name;
         EXPECT_EQ(Differences(got, want), 0) << c.Name;
         // The direct paths leave the buffer as it was.
-        if (c.Direct || c.Banded) {
+        if (c.Plan != kRender) {
             EXPECT_EQ(direct->Buffer().PixelAt(7, 7), kSentinel) << c.Name;
         }
     }
+}
+
+// Stage orders and edges that the default stages of a real control do not reach.
+TEST(PlanShowTest, StageOrdersAndEdges) {
+    const TShowStage bg{psBackground}, bmp{psBitmap}, quiet{psLayers, false}, drawing{psLayers, true};
+    const TShowPlacement exact{{0, 0, 200, 200}, 65536, 65536, 0, 0, false, {0, 0, 200, 200}};
+    const TShowPlacement smaller{{25, 25, 175, 175}, 65536, 65536, 25, 25, false, {0, 0, 200, 200}};
+    TShowPlacement noViewport = exact;
+    noViewport.Viewport = TRect{0, 0, 0, 200};
+    const TShowBitmap full{200, 200, true, true}, small{150, 150, true, true}, none{0, 0, true, true};
+    struct TRow {
+        const char* Name;
+        std::vector<TShowStage> Stages;
+        TShowPlacement Placement;
+        TShowBitmap Bitmap;
+        TShowPlan Plan;
+    };
+    const TRow rows[] = {
+        {"default stages", {bg, bmp, quiet}, exact, full, kDirect},
+        {"default stages, smaller", {bg, bmp, quiet}, smaller, small, kBanded},
+        {"quiet layers between background and bitmap", {bg, quiet, bmp}, exact, full, kDirect},
+        {"the same, smaller: the bands would not be cleared", {bg, quiet, bmp}, smaller, small, kRender},
+        {"two backgrounds", {bg, bg, bmp}, exact, full, kDirect},
+        {"two backgrounds, smaller", {bg, bg, bmp}, smaller, small, kRender},
+        {"two bitmaps, smaller", {bg, bmp, bmp}, smaller, small, kRender},
+        {"drawing layers under the bitmap", {drawing, bg, bmp}, exact, full, kRender},
+        {"no stages", {}, exact, full, kRender},
+        {"no viewport", {bg, bmp, quiet}, noViewport, full, kRender},
+        {"no pixels", {bg, bmp, quiet}, exact, none, kRender},
+    };
+    for (const TRow& r : rows) EXPECT_EQ(PlanShow(r.Stages, r.Placement, r.Bitmap), r.Plan) << r.Name;
 }
 
 TEST_F(Image32Test, DirectShowFollowsEveryChange) {
@@ -700,6 +740,35 @@ TEST_F(Image32Test, DirectShowFollowsEveryChange) {
     image->SetBounds(0, 0, 230, 200);
     EXPECT_EQ(image->grab().toImage().pixel(215, 10) & 0xFFFFFFu, kControl32 & 0xFFFFFFu);
     EXPECT_FALSE(image->ShowsBitmapDirectly());
+}
+
+// A control whose viewport changes without announcing it, as a view's does when its bars go.
+class TSilentViewportImage : public TTestImage {
+public:
+    using TTestImage::TTestImage;
+    TRect ViewportRect() const override { return Viewport; }
+    TRect Viewport{0, 0, 150, 150};
+};
+
+TEST_F(Image32Test, ViewportOutgrowingADirectShowRendersAgainAtTheNextPaint) {
+    Show();
+    auto silent = std::make_unique<TSilentViewportImage>(host.get());
+    silent->SetBounds(0, 0, 200, 200);
+    silent->SetColor(kControlColor);
+    FillPattern(silent->Bitmap(), 150, 150);
+    silent->show();
+    silent->repaint();
+    ASSERT_TRUE(silent->ShowsBitmapDirectly());
+    const int renders = silent->Renders;
+
+    silent->Viewport = TRect{0, 0, 200, 200};
+    const QImage shot = silent->grab().toImage();
+    EXPECT_EQ(silent->Renders, renders + 1);
+    EXPECT_TRUE(silent->ShowsBitmapBanded());
+    EXPECT_EQ(Rgb(shot.pixel(149, 149)), PatternAt(149, 149) & 0xFFFFFFu);
+    EXPECT_EQ(Rgb(shot.pixel(175, 20)), kControl32 & 0xFFFFFFu);
+    silent->grab();
+    EXPECT_EQ(silent->Renders, renders + 1);  // planned afresh once, then shown again
 }
 
 TEST_F(Image32Test, HandlerlessCustomBitmapClearsWhatAWholeClearWouldShow) {

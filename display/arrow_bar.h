@@ -17,6 +17,7 @@
 
 #include "core/border_style.h"
 #include "core/geometry.h"
+#include "core/scope_exit.h"
 #include "raster/color32.h"
 
 class QPainter;
@@ -134,17 +135,11 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-    // Marks a mouse-driven change for as long as it lives, also when a handler throws.
-    class TUserChange {
-    public:
-        explicit TUserChange(TArrowBar& bar) : FBar(bar) { FBar.FUserInitiated = true; }
-        ~TUserChange() { FBar.FUserInitiated = false; }
-        TUserChange(const TUserChange&) = delete;
-        TUserChange& operator=(const TUserChange&) = delete;
-
-    private:
-        TArrowBar& FBar;
-    };
+    // Marks a mouse-driven change until the returned guard goes, also when a handler throws.
+    auto UserChange() {
+        FUserInitiated = true;
+        return TScopeExit([this] { FUserInitiated = false; });
+    }
 
     TBarZone FDragZone = TBarZone::bzNone;
     TBarZone FHotZone = TBarZone::bzNone;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/mul_div.h"
+#include "core/scope_exit.h"
 #include "layers/custom_layer.h"
 #include "layers/layer_options.h"
 #include "core/rounding.h"
@@ -17,18 +18,6 @@ namespace velmora {
 namespace {
 
 constexpr float MinScale = 0.001f;
-
-// Closes a bitmap's change bracket on every path without notifying.
-class TQuietBracket {
-public:
-    explicit TQuietBracket(TBitmap32& b) : FBitmap(b) { FBitmap.BeginChanges(); }
-    ~TQuietBracket() { FBitmap.EndChanges(); }
-    TQuietBracket(const TQuietBracket&) = delete;
-    TQuietBracket& operator=(const TQuietBracket&) = delete;
-
-private:
-    TBitmap32& FBitmap;
-};
 
 // Draws are plain copies for dmOpaque, and for dmCustom while no combine handler is assigned.
 bool DrawsOpaquely(const TBitmap32& b) {
@@ -315,7 +304,8 @@ void TCustomImage32::RenderBuffer() {
     FShowPlan = PlanShow(inputs.Stages, inputs.Placement, inputs.Bitmap);
     if (FShowPlan == TShowPlan::spRender) {
         TBitmap32& buffer = Buffer();
-        TQuietBracket bracket(buffer);
+        buffer.BeginChanges();  // closed without notifying, on every path
+        TScopeExit endChanges([&buffer] { buffer.EndChanges(); });
         buffer.SetClipBounds(ViewportRect());
         for (const auto& [handler, index] : FStageHandlers) (this->*handler)(buffer, index);
     }

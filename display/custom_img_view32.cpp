@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "core/rounding.h"
+#include "core/scope_exit.h"
 #include "raster/color32.h"
 
 namespace velmora {
@@ -20,18 +21,6 @@ int32_t SaturatedSum(int32_t a, int32_t b) {
     return static_cast<int32_t>(std::clamp<int64_t>(s, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// Keeps the view's change bracket open for one step, closed again on every path.
-class TViewChangeBracket {
-public:
-    explicit TViewChangeBracket(TCustomImage32& view) : FView(view) { FView.BeginChanges(); }
-    ~TViewChangeBracket() { FView.EndChanges(); }
-    TViewChangeBracket(const TViewChangeBracket&) = delete;
-    TViewChangeBracket& operator=(const TViewChangeBracket&) = delete;
-
-private:
-    TCustomImage32& FView;
-};
-
 }  // namespace
 
 // A range bar of the view: it can move its position as a user change on the view's behalf, and a
@@ -41,7 +30,7 @@ public:
     explicit TViewRangeBar(TCustomImgView32* view) : TCustomRangeBar(view), FView(view) {}
 
     void UserScrollTo(float pos) {
-        TUserChange user(*this);
+        const auto user = UserChange();
         SetScrollPos(pos);
     }
 
@@ -203,7 +192,8 @@ void TCustomImgView32::ApplyScrollOffsets() {
     const int64_t vw = r.Width();
     const int64_t vh = r.Height();
     {
-        TViewChangeBracket bracket(*this);
+        BeginChanges();  // one change step, closed on every path
+        TScopeExit endChanges([this] { EndChanges(); });
         // A centred bitmap that fits sits in the middle, possibly on a half pixel.
         if (FCentered && vw > 2 * int64_t(m) + w)
             SetBitmapOffsetX(static_cast<float>(vw - w) / 2.0f);
@@ -220,11 +210,8 @@ void TCustomImgView32::ApplyScrollOffsets() {
 
 void TCustomImgView32::CenterOn(int32_t x, int32_t y) {
     {
-        struct TSuppress {
-            bool& flag;
-            explicit TSuppress(bool& f) : flag(f) { flag = true; }
-            ~TSuppress() { flag = false; }
-        } suppress(FSuppressScrollEvents);
+        FSuppressScrollEvents = true;
+        TScopeExit endSuppress([this] { FSuppressScrollEvents = false; });
         LayoutScrollBars();
         const long double m = NearestInt(static_cast<long double>(FOverSize) * Scale());
         const TRect r = ViewportRect();

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "core/scope_exit.h"
 #include "raster/notifiable_persistent.h"
 #include "toolkit/screen_cursor.h"
 
@@ -167,14 +168,10 @@ void TCustomPaintBox32::Paint() {
 
 void TCustomPaintBox32::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    struct TCanvasScope {
-        QPainter*& slot;
-        QRegion& region;
-        ~TCanvasScope() {
-            slot = nullptr;
-            region = QRegion();
-        }
-    } scope{FCanvas, FPaintRegion};
+    TScopeExit endCanvas([this] {
+        FCanvas = nullptr;
+        FPaintRegion = QRegion();
+    });
     FCanvas = &painter;
     FPaintRegion = event->region();
     Paint();

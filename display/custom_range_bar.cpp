@@ -87,7 +87,7 @@ void TCustomRangeBar::MouseMove(int32_t x, int32_t y) {
     // The handle moves along the track it is drawn on, so it stays under the pointer.
     int32_t delta = Horizontal() ? x - FPressX : y - FPressY;
     long double distance = BarDragDistance(TrackLength(), FVisibleSize, FContentSize, delta);
-    TUserChange user(*this);
+    const auto user = UserChange();
     SetScrollPos(static_cast<float>(FScrollPosAtPress + distance));
 }
 
@@ -101,7 +101,7 @@ void TCustomRangeBar::TimerTick() {
 }
 
 void TCustomRangeBar::RepeatStep() {
-    TUserChange user(*this);
+    const auto user = UserChange();
     float old = FScrollPos;
     switch (FDragZone) {
         case TBarZone::bzBackButton:

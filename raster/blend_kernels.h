@@ -2,6 +2,7 @@
 // Shared between the blend variants' sources: the per-pixel formulas in scalar form and the merge,
 // which has one definition parameterised by the blend of its variant. Not for callers outside raster/.
 #include <cstdint>
+#include <cstring>
 
 #include "raster/blend.h"
 #include "raster/color_tables.h"
@@ -35,6 +36,17 @@ inline uint32_t VectorCombine(uint32_t x, uint32_t y, uint32_t w) {
     uint32_t rb = ((x & kRedBlue) * w + (y & kRedBlue) * (256 - w) + kRounding) >> 8;
     uint32_t ag = ((x >> 8) & kRedBlue) * w + ((y >> 8) & kRedBlue) * (256 - w) + kRounding;
     return (rb & kRedBlue) | (ag & ~kRedBlue);
+}
+
+// A row of mixes of src into dst through the variant's Combine: weight 0 keeps dst, 255 copies src.
+template <uint32_t (*Combine)(uint32_t x, uint32_t y, uint32_t w)>
+void MixRowWith(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
+    if (count < 1 || w == 0) return;
+    if (w == 255) {
+        std::memmove(dst, src, size_t(count) * sizeof(TColor32));
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) dst[i] = Combine(src[i], dst[i], w);
 }
 
 // Merge of F over B; Blend is the variant's BlendPixel, used when B is opaque.

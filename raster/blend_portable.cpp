@@ -1,7 +1,5 @@
 // The portable variant: plain integer code, each channel rounded in two halves with weights w and
 // 255 - w.
-#include <cstring>
-
 #include "raster/blend_kernels.h"
 
 namespace velmora::detail {
@@ -43,15 +41,6 @@ TColor32 MixColorsP(TColor32 x, TColor32 y, uint32_t w) {
 
 void MixIntoP(TColor32 x, TColor32& y, uint32_t w) { y = MixColorsP(x, y, w); }
 
-void MixRowP(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
-    if (count < 1 || w == 0) return;
-    if (w == 255) {
-        std::memmove(dst, src, size_t(count) * sizeof(TColor32));
-        return;
-    }
-    for (int32_t i = 0; i < count; ++i) dst[i] = PortableCombine(src[i], dst[i], w);
-}
-
 TColor32 InterpolateWeightedP(uint32_t wx, uint32_t wy, const TColor32* row0, const TColor32* row1) {
     if (wx > 255) wx = 255;
     if (wy > 255) wy = 255;
@@ -67,7 +56,7 @@ constinit const BlendOps kPortableBlendOps{
     MergeKernels<BlendPixelP>::Ops,
     MixColorsP,
     MixIntoP,
-    MixRowP,
+    MixRowWith<PortableCombine>,
     InterpolateWeightedP,
 };
 

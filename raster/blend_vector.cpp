@@ -61,15 +61,6 @@ void BlendRowMasterScalarV(const TColor32* src, TColor32* dst, int32_t count, ui
     for (int32_t i = 0; i < count; ++i) dst[i] = BlendRowMasterStepV(src[i], dst[i], m);
 }
 
-void MixRowScalarV(const TColor32* src, TColor32* dst, int32_t count, uint32_t w) {
-    if (count < 1 || w == 0) return;
-    if (w == 255) {
-        std::memmove(dst, src, size_t(count) * sizeof(TColor32));
-        return;
-    }
-    for (int32_t i = 0; i < count; ++i) dst[i] = VectorCombine(src[i], dst[i], w);
-}
-
 // Exact in plain integers: both stages stay within 0..65280 before the shift.
 TColor32 InterpolateWeightedScalarV(uint32_t wx, uint32_t wy, const TColor32* row0, const TColor32* row1) {
     TColor32 result = 0;
@@ -89,7 +80,7 @@ constexpr BlendOps kVectorScalarOps{
     MergeKernels<BlendPixelV>::Ops,
     MixColorsV,
     MixIntoV,
-    MixRowScalarV,
+    MixRowWith<VectorCombine>,
     InterpolateWeightedScalarV,
 };
 

@@ -77,6 +77,11 @@ QStyle* PartStyle(QStyle* fallback) {
     return style.isNull() ? fallback : style.data();
 }
 
+// Repeat timer intervals in milliseconds.
+constexpr int FirstDelayInterval = 600;
+constexpr int RepeatInterval = 100;
+constexpr int HotTrackInterval = 150;
+
 TRect Offset(TRect r, int32_t dx, int32_t dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
 
 }  // namespace
@@ -230,18 +235,19 @@ void TArrowBar::RaiseChange() {
 }
 
 void TArrowBar::StartRepeat() {
-    FRepeatTimer.setInterval(600);
-    FTimerMode = 2;
+    // The first step runs at once as a repeat step; the next one waits the first delay.
+    FRepeatTimer.setInterval(FirstDelayInterval);
+    FTimerMode = TBarTimerMode::tmRepeat;
     TimerTick();
     // The first step may already have stopped the repeat (nothing left to scroll): keep that.
-    if (FTimerMode != 2) return;
-    FTimerMode = 1;
+    if (FTimerMode != TBarTimerMode::tmRepeat) return;
+    FTimerMode = TBarTimerMode::tmFirstDelay;
     FRepeatTimer.start();
 }
 
 void TArrowBar::StartHotTracking() {
-    FRepeatTimer.setInterval(150);
-    FTimerMode = 3;
+    FRepeatTimer.setInterval(HotTrackInterval);
+    FTimerMode = TBarTimerMode::tmHotTrack;
     FRepeatTimer.start();
 }
 
@@ -252,10 +258,10 @@ void TArrowBar::EndHotTracking() {
 }
 
 void TArrowBar::TimerTick() {
-    if (FTimerMode == 1) {
-        FRepeatTimer.setInterval(100);
-        FTimerMode = 2;
-    } else if (FTimerMode == 3) {
+    if (FTimerMode == TBarTimerMode::tmFirstDelay) {
+        FRepeatTimer.setInterval(RepeatInterval);
+        FTimerMode = TBarTimerMode::tmRepeat;
+    } else if (FTimerMode == TBarTimerMode::tmHotTrack) {
         TPoint p = PointerPos();
         if (!ClientRect().Contains(p.X, p.Y)) {
             EndHotTracking();

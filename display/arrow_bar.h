@@ -7,8 +7,8 @@
 // bsSingle the widget's outermost pixel ring is a sunken frame and the client area is inset by one
 // pixel: every coordinate below (zones, rectangles, mouse points) is a client coordinate.
 //
-// Timer: a press on a button or the track steps at once, again after 600 ms (TimerMode 1), then every
-// 100 ms (TimerMode 2); release switches to hot tracking (TimerMode 3, every 150 ms), which ends
+// Timer: a press on a button or the track steps at once, again after 600 ms (tmFirstDelay), then
+// every 100 ms (tmRepeat); release switches to hot tracking (tmHotTrack, every 150 ms), which ends
 // as soon as a tick finds the pointer outside the client area.
 #include <QTimer>
 #include <QWidget>
@@ -38,6 +38,13 @@ enum class TBarZone : uint8_t {
 };
 
 enum class TBarDirection : uint8_t { bdLeft = 0, bdUp = 1, bdRight = 2, bdDown = 3 };
+
+enum class TBarTimerMode : uint8_t {
+    tmNone = 0,        // never started
+    tmFirstDelay = 1,  // a press stepped once; the next step waits the first delay
+    tmRepeat = 2,      // stepping while the button is held
+    tmHotTrack = 3     // watching the pointer; keeps this value when hot tracking ends
+};
 
 class TArrowBar;
 using TBarNotifyEvent = std::function<void(TArrowBar* sender)>;
@@ -82,7 +89,7 @@ public:
     bool UserInitiated() const { return FUserInitiated; }
     TBarZone DragZone() const { return FDragZone; }
     TBarZone HotZone() const { return FHotZone; }
-    int32_t TimerMode() const { return FTimerMode; }
+    TBarTimerMode TimerMode() const { return FTimerMode; }
     const QTimer& RepeatTimer() const { return FRepeatTimer; }
     int32_t PressX() const { return FPressX; }
     int32_t PressY() const { return FPressY; }
@@ -172,7 +179,7 @@ private:
     bool FShowHandleGrip = true;
     TRBStyle FStyle = TRBStyle::rbsDefault;
     QTimer FRepeatTimer;
-    int32_t FTimerMode = 0;
+    TBarTimerMode FTimerMode = TBarTimerMode::tmNone;
 };
 
 }  // namespace velmora

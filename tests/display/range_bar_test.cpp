@@ -367,7 +367,7 @@ TEST_F(RangeBarTest, DraggingTheHandle) {
     log.Attach(bar);
     QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(100, 12));
     EXPECT_EQ(bar.DragZone(), kHandle);
-    EXPECT_EQ(bar.TimerMode(), 3);  // a press on the handle goes straight to hot tracking
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmHotTrack);  // a press on the handle goes straight to hot tracking
     EXPECT_EQ(log.Changes, 0);
     QTest::mouseMove(&bar, QPoint(110, 12));
     EXPECT_EQ(bar.ScrollPos(), float(1200.0L * 10 / 755));  // fractional content units
@@ -434,7 +434,7 @@ TEST_F(RangeBarTest, BackButtonAtTheStartStopsTheRepeatAtOnce) {
     EXPECT_EQ(bar.DragZone(), kBackButton);
     EXPECT_EQ(bar.ScrollPos(), 0.0f);
     EXPECT_EQ(log.Changes, 0);
-    EXPECT_EQ(bar.TimerMode(), 3);
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmHotTrack);
     EXPECT_EQ(bar.RepeatTimer().interval(), 150);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(5, 8));
 }
@@ -449,11 +449,11 @@ TEST_F(RangeBarTest, ButtonRepeatTimerModesTickByTick) {
     EXPECT_EQ(bar.DragZone(), kForwardButton);
     EXPECT_EQ(bar.ScrollPos(), 8.0f);  // first step at once
     EXPECT_EQ(log.UserChanges, 1);
-    EXPECT_EQ(bar.TimerMode(), 1);
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmFirstDelay);
     EXPECT_EQ(bar.RepeatTimer().interval(), 600);
     EXPECT_TRUE(bar.RepeatTimer().isActive());
     bar.TimerTick();
-    EXPECT_EQ(bar.TimerMode(), 2);
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmRepeat);
     EXPECT_EQ(bar.RepeatTimer().interval(), 100);
     EXPECT_EQ(bar.ScrollPos(), 16.0f);
     bar.TimerTick();
@@ -463,7 +463,7 @@ TEST_F(RangeBarTest, ButtonRepeatTimerModesTickByTick) {
 
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(195, 8));
     EXPECT_EQ(bar.DragZone(), kNone);
-    EXPECT_EQ(bar.TimerMode(), 3);
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmHotTrack);
     EXPECT_EQ(bar.RepeatTimer().interval(), 150);
     bar.TimerTick();  // hot tracking never steps
     EXPECT_EQ(bar.ScrollPos(), 24.0f);
@@ -473,6 +473,66 @@ TEST_F(RangeBarTest, ButtonRepeatTimerModesTickByTick) {
     bar.TimerTick();
     EXPECT_FALSE(bar.RepeatTimer().isActive());
     EXPECT_EQ(bar.HotZone(), kNone);
+}
+
+// A bare bar: nothing to scroll, so a tick only drives the timer; the pointer is where a test puts it.
+class TTimerBar : public TArrowBar {
+public:
+    TPoint Pointer{5, 5};
+
+protected:
+    TPoint PointerPos() const override { return Pointer; }
+};
+
+enum class TTimerEvent { Press, Tick, TickOutside, Release, Hover, Leave };
+
+TEST_F(RangeBarTest, TimerModeTransitions) {
+    using M = TBarTimerMode;
+    using E = TTimerEvent;
+    struct TRow {
+        M From;
+        E Event;
+        M To;
+        int Interval;
+        bool Active;
+    };
+    const TRow rows[] = {
+        {M::tmNone, E::Press, M::tmFirstDelay, 600, true},
+        {M::tmNone, E::Tick, M::tmNone, 0, false},
+        {M::tmFirstDelay, E::Tick, M::tmRepeat, 100, true},
+        {M::tmFirstDelay, E::Release, M::tmHotTrack, 150, true},
+        {M::tmRepeat, E::Tick, M::tmRepeat, 100, true},
+        {M::tmRepeat, E::Release, M::tmHotTrack, 150, true},
+        {M::tmRepeat, E::Leave, M::tmRepeat, 100, false},
+        {M::tmHotTrack, E::Tick, M::tmHotTrack, 150, true},
+        {M::tmHotTrack, E::TickOutside, M::tmHotTrack, 150, false},
+        {M::tmHotTrack, E::Hover, M::tmHotTrack, 150, true},
+        {M::tmHotTrack, E::Leave, M::tmHotTrack, 150, false},
+        {M::tmHotTrack, E::Press, M::tmFirstDelay, 600, true},
+    };
+    int n = 0;
+    for (const TRow& r : rows) {
+        ++n;
+        TTimerBar bar;
+        if (r.From == M::tmFirstDelay || r.From == M::tmRepeat) bar.StartRepeat();
+        if (r.From == M::tmRepeat) bar.TimerTick();
+        if (r.From == M::tmHotTrack) bar.StartHotTracking();
+        ASSERT_EQ(bar.TimerMode(), r.From) << "row " << n;
+        switch (r.Event) {
+            case E::Press: bar.StartRepeat(); break;
+            case E::Tick: bar.TimerTick(); break;
+            case E::TickOutside:
+                bar.Pointer = TPoint{-1, 5};
+                bar.TimerTick();
+                break;
+            case E::Release: bar.StopRepeat(); break;
+            case E::Hover: bar.StartHotTracking(); break;
+            case E::Leave: bar.EndHotTracking(); break;
+        }
+        EXPECT_EQ(bar.TimerMode(), r.To) << "row " << n;
+        EXPECT_EQ(bar.RepeatTimer().interval(), r.Interval) << "row " << n;
+        EXPECT_EQ(bar.RepeatTimer().isActive(), r.Active) << "row " << n;
+    }
 }
 
 TEST_F(RangeBarTest, ButtonRepeatInRealTime) {
@@ -549,7 +609,7 @@ TEST_F(RangeBarTest, HotZoneFollowsThePointerAndEndsOnLeave) {
     bar.show();
     QTest::mouseMove(&bar, QPoint(600, 12));
     EXPECT_EQ(bar.HotZone(), kForwardTrack);
-    EXPECT_EQ(bar.TimerMode(), 3);
+    EXPECT_EQ(bar.TimerMode(), TBarTimerMode::tmHotTrack);
     EXPECT_TRUE(bar.RepeatTimer().isActive());
     QTest::mouseMove(&bar, QPoint(100, 12));
     EXPECT_EQ(bar.HotZone(), kHandle);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/support/ratio_reporter.h"
+#include "display/catalogue_scroll_bars.h"
 #include "display/custom_img_view32.h"
 #include "raster/bitmap32.h"
 
@@ -54,17 +55,7 @@ struct TItemView {
         view->SetScaleMode(TScaleMode::smNormal);
         view->SetSizeGrip(TSizeGripStyle::sgNone);
         view->Bitmap().SetResamplerClassName("TNearestResampler");
-        TIVScrollProperties& sb = view->ScrollBars();
-        sb.SetStyle(TRBStyle::rbsMac);
-        sb.SetSize(25);
-        sb.SetVisibility(TScrollBarVisibility::svAuto);
-        sb.SetShowArrows(false);
-        sb.SetShowHandleGrip(false);
-        sb.SetColor(14473945);
-        sb.SetButtonColor(14473945);
-        sb.SetHandleColor(9134928);
-        sb.SetShadowColor(9134928);
-        sb.SetBorderColor(9134928);
+        StyleItemViewScrollBars(view->ScrollBars());
         host.show();
         // Synchronous repaints reach the window only once it is exposed.
         for (int i = 0; i < 50 && !(host.windowHandle() && host.windowHandle()->isExposed()); ++i) {

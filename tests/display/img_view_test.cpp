@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "display/catalogue_scroll_bars.h"
 #include "display/custom_img_view32.h"
 #include "raster/color32.h"
 
@@ -122,17 +123,7 @@ protected:
         view->SetScale(1.0f);
         view->SetOverSize(0);
         view->SetSizeGrip(TSizeGripStyle::sgNone);
-        TIVScrollProperties& sb = view->ScrollBars();
-        sb.SetStyle(TRBStyle::rbsMac);
-        sb.SetSize(25);
-        sb.SetVisibility(TScrollBarVisibility::svAuto);
-        sb.SetShowArrows(false);
-        sb.SetShowHandleGrip(false);
-        sb.SetColor(14473945);
-        sb.SetButtonColor(14473945);
-        sb.SetHandleColor(9134928);
-        sb.SetShadowColor(9134928);
-        sb.SetBorderColor(9134928);
+        StyleItemViewScrollBars(view->ScrollBars());
         host.show();
         view->OnScroll = [this](TCustomImage32*) { ++scrolls; };
         view->OnChange = [this](TCustomImage32*) { ++changes; };

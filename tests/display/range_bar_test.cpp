@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "display/arrow_bar_access.h"
+#include "display/catalogue_scroll_bars.h"
 #include "display/custom_range_bar.h"
 #include "display/range_bar_math.h"
 #include "raster/color32.h"
@@ -128,14 +129,9 @@ struct TEventLog {
 // The item view's bar: flat style, no arrows, no border, 25 thick.
 void MakeItemViewBar(TCustomRangeBar& bar, int length = 755) {
     bar.SetBorderStyle(TBorderStyle::bsNone);
-    bar.SetStyle(TRBStyle::rbsMac);
-    bar.SetShowArrows(false);
-    bar.SetShowHandleGrip(false);
-    bar.SetColor(14473945);
-    bar.SetHandleColor(9134928);
-    bar.SetShadowColor(9134928);
-    bar.SetBorderColor(9134928);
-    bar.SetButtonColor(14473945);
+    TArrowBarAccess look;
+    look.SetPrimaryBar(&bar);
+    StyleItemViewBars(look);
     bar.resize(length, 25);
 }
 

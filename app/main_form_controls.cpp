@@ -9,6 +9,7 @@
 #include <array>
 
 #include "app/main_form.h"
+#include "display/catalogue_scroll_bars.h"
 #include "raster/color32.h"
 #include "toolkit/screen_cursor.h"
 #include "toolkit/system_colors.h"
@@ -35,9 +36,6 @@ namespace {
 
 // Background of the description edit box.
 constexpr TColor EditColor = 15461097;
-// Item view and its scroll bars.
-constexpr TColor ViewColor = 14473945;
-constexpr TColor ViewHandleColor = 9134928;
 constexpr TColor White = 0x00FFFFFF;
 constexpr TColor Black = 0;
 
@@ -204,17 +202,7 @@ void TMainForm::CreateControls() {
     sub_image->SetCentered(false);
     sub_image->SetOverSize(0);
     sub_image->SetSizeGrip(TSizeGripStyle::sgNone);
-    TIVScrollProperties& bars = sub_image->ScrollBars();
-    bars.SetStyle(TRBStyle::rbsMac);
-    bars.SetSize(25);
-    bars.SetVisibility(TScrollBarVisibility::svAuto);
-    bars.SetShowArrows(false);
-    bars.SetShowHandleGrip(false);
-    bars.SetColor(ViewColor);
-    bars.SetButtonColor(ViewColor);
-    bars.SetHandleColor(ViewHandleColor);
-    bars.SetShadowColor(ViewHandleColor);
-    bars.SetBorderColor(ViewHandleColor);
+    StyleItemViewScrollBars(sub_image->ScrollBars());
     sub_image->OnMouseDown = [this](TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x,
                                     int32_t y, TCustomLayer* layer) {
         sub_imageMouseDown(sender, button, shift, x, y, layer);

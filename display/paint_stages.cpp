@@ -1,8 +1,6 @@
 #include "display/paint_stages.h"
 
-#include <string>
-
-#include "layers/layer_collection.h"
+#include "core/list_error.h"
 
 namespace velmora {
 
@@ -12,12 +10,12 @@ TPaintStageEntry& TPaintStages::Add() {
 }
 
 TPaintStageEntry& TPaintStages::Items(int32_t index) {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count()) throw EListError(index);
     return FItems[size_t(index)];
 }
 
 const TPaintStageEntry& TPaintStages::Items(int32_t index) const {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count()) throw EListError(index);
     return FItems[size_t(index)];
 }
 

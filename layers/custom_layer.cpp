@@ -58,7 +58,7 @@ void TCustomLayer::SetZOrder(int32_t index) {
     index = std::clamp(index, 0, last);
     if (index == current) return;
     if (IsShown()) {
-        TCollectionChanges changes(*FOwnerCollection);
+        const auto changes = CollectionChanges(*FOwnerCollection);
         FOwnerCollection->MoveLayer(current, index);
     } else {
         FOwnerCollection->MoveLayer(current, index);

@@ -39,7 +39,7 @@ TLayerCollection::~TLayerCollection() {
 
 TCustomLayer* TLayerCollection::LayerAt(int32_t index) const {
     if (index < 0 || index >= LayerCount())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        throw EListError(index);
     return FLayers[size_t(index)];
 }
 
@@ -78,14 +78,14 @@ void TLayerCollection::ReportDirty(TCustomLayer* layer) {
 }
 
 void TLayerCollection::AttachLayer(TCustomLayer* layer) {
-    TCollectionChanges changes(*this);
+    const auto changes = CollectionChanges(*this);
     FLayers.push_back(layer);
     layer->FOwnerCollection = this;
     if (auto handler = OnListChange) handler(this, TListChangeKind::lcAdded, layer, LayerCount() - 1);
 }
 
 void TLayerCollection::DetachLayer(TCustomLayer* layer) {
-    TCollectionChanges changes(*this);
+    const auto changes = CollectionChanges(*this);
     int32_t index = IndexOf(layer);
     if (index < 0) return;
     FLayers.erase(FLayers.begin() + index);
@@ -106,7 +106,7 @@ void TLayerCollection::ForgetLayer(TCustomLayer* layer) {
 }
 
 void TLayerCollection::RemoveAllLayers() {
-    TCollectionChanges changes(*this);
+    const auto changes = CollectionChanges(*this);
     while (!FLayers.empty()) delete FLayers.back();
     if (auto handler = OnListChange) handler(this, TListChangeKind::lcCleared, nullptr, 0);
 }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/exception.h"
+#include "core/list_error.h"
+#include "core/scope_exit.h"
 #include "core/input.h"
 
 namespace velmora {
@@ -21,12 +23,6 @@ public:
     virtual ~TLayerOwner() = default;
     // The control's own cursor, shown when the pointer moves over no layer.
     virtual TCursor OwnerCursor() const = 0;
-};
-
-// An index outside the list.
-class EListError : public Exception {
-public:
-    using Exception::Exception;
 };
 
 enum class TListChangeKind : uint8_t { lcAdded = 0, lcRemoved = 2, lcCleared = 3 };
@@ -101,15 +97,9 @@ private:
 };
 
 // Opens a change bracket of a collection for the scope; closing the last one raises OnDidChange.
-class TCollectionChanges {
-public:
-    explicit TCollectionChanges(TLayerCollection& c) : FCollection(c) { FCollection.BeginChanges(); }
-    ~TCollectionChanges() { FCollection.EndChanges(); }
-    TCollectionChanges(const TCollectionChanges&) = delete;
-    TCollectionChanges& operator=(const TCollectionChanges&) = delete;
-
-private:
-    TLayerCollection& FCollection;
-};
+[[nodiscard]] inline auto CollectionChanges(TLayerCollection& collection) {
+    collection.BeginChanges();
+    return TScopeExit([&collection] { collection.EndChanges(); });
+}
 
 }  // namespace velmora

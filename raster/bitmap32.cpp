@@ -95,7 +95,7 @@ void TBitmap32::Discard() { SetDimensions(0, 0); }
 
 void TBitmap32::TakePixelsFrom(TBitmap32& source) {
     if (&source == this) return;
-    TChangeBracket bracket(*this);
+    const auto bracket = ChangeBracket(*this);
     if (source.IsEmpty()) {
         SetDimensions(0, 0);
         return;
@@ -206,7 +206,7 @@ void TBitmap32::MakeOpaque() {
 }
 
 void TBitmap32::Assign(std::nullptr_t) {
-    TChangeBracket bracket(*this);
+    const auto bracket = ChangeBracket(*this);
     SetDimensions(0, 0);
 }
 
@@ -215,7 +215,7 @@ void TBitmap32::Assign(const TBitmap32* source) {
         Assign(nullptr);
         return;
     }
-    TChangeBracket bracket(*this);
+    const auto bracket = ChangeBracket(*this);
     if (source == this) return;
     source->CopyPixelsTo(*this);
     source->CopySettingsTo(*this);
@@ -230,7 +230,7 @@ void TBitmap32::Assign(const TNotifiablePersistent* source) {
         Assign(bitmap);
         return;
     }
-    TChangeBracket bracket(*this);
+    const auto bracket = ChangeBracket(*this);
     throw Exception(std::string("Cannot assign a ") + source->ClassName() + " to a " + ClassName());
 }
 

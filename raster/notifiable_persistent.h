@@ -9,6 +9,8 @@
 #include <functional>
 #include <mutex>
 
+#include "core/scope_exit.h"
+
 namespace velmora {
 
 class TNotifiablePersistent;
@@ -38,20 +40,14 @@ private:
     int32_t FChangeDepth = 0;
 };
 
-// Opens a change bracket and, on every path out of the scope, closes it and calls NotifyChanged.
-class TChangeBracket {
-public:
-    explicit TChangeBracket(TNotifiablePersistent& target) : FTarget(target) { FTarget.BeginChanges(); }
-    ~TChangeBracket() {
-        FTarget.EndChanges();
-        FTarget.NotifyChanged();
-    }
-    TChangeBracket(const TChangeBracket&) = delete;
-    TChangeBracket& operator=(const TChangeBracket&) = delete;
-
-private:
-    TNotifiablePersistent& FTarget;
-};
+// Opens a change bracket; on every way out of the scope it is closed and NotifyChanged called.
+[[nodiscard]] inline auto ChangeBracket(TNotifiablePersistent& target) {
+    target.BeginChanges();
+    return TScopeExit([&target] {
+        target.EndChanges();
+        target.NotifyChanged();
+    });
+}
 
 class TThreadPersistent : public TNotifiablePersistent {
 public:

@@ -117,7 +117,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
 
 void TBitmap32::Assign(const TPicture* source) {
     if (source == nullptr || source->Graphic() == nullptr) {
-        TChangeBracket bracket(*this);
+        const auto bracket = ChangeBracket(*this);
         SetDimensions(0, 0);
         return;
     }
@@ -125,7 +125,7 @@ void TBitmap32::Assign(const TPicture* source) {
 }
 
 void TBitmap32::AssignGraphic(const TGraphic& graphic) {
-    TChangeBracket bracket(*this);
+    const auto bracket = ChangeBracket(*this);
     SetDimensions(graphic.Width(), graphic.Height());
     if (IsEmpty()) return;
     // No fill first: the graphic writes every pixel. When it vouches for their alpha the opacity

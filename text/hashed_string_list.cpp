@@ -22,12 +22,12 @@ bool EqualsUpper(std::string_view text, std::string_view upperQuery) {
 }  // namespace
 
 const std::string& THashedStringList::Strings(int index) const {
-    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    if (index < 0 || index >= Count()) throw EListError(index);
     return FEntries[static_cast<size_t>(index)].text;
 }
 
 void THashedStringList::SetStrings(int index, std::string text) {
-    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    if (index < 0 || index >= Count()) throw EListError(index);
     FEntries[static_cast<size_t>(index)].text = std::move(text);
     Changed();
 }
@@ -45,7 +45,7 @@ int THashedStringList::AddWithLines(std::string text) {
 }
 
 THashedStringList* THashedStringList::Lines(int index) const {
-    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    if (index < 0 || index >= Count()) throw EListError(index);
     return FEntries[static_cast<size_t>(index)].lines.get();
 }
 

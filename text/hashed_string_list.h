@@ -19,7 +19,7 @@ public:
     THashedStringList& operator=(const THashedStringList&) = delete;
 
     int Count() const { return static_cast<int>(FEntries.size()); }
-    // EListIndexError outside 0 .. Count() - 1.
+    // EListError outside 0 .. Count() - 1.
     const std::string& Strings(int index) const;
     void SetStrings(int index, std::string text);
     // Appends an entry and returns its index.

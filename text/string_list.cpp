@@ -4,16 +4,13 @@
 
 namespace velmora {
 
-EListIndexError::EListIndexError(long long index)
-    : Exception("List index out of bounds (" + std::to_string(index) + ")") {}
-
 const std::string& TStringList::Strings(int index) const {
-    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    if (index < 0 || index >= Count()) throw EListError(index);
     return FLines[static_cast<size_t>(index)];
 }
 
 void TStringList::SetStrings(int index, std::string line) {
-    if (index < 0 || index >= Count()) throw EListIndexError(index);
+    if (index < 0 || index >= Count()) throw EListError(index);
     FLines[static_cast<size_t>(index)] = std::move(line);
 }
 

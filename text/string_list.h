@@ -7,15 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/exception.h"
+#include "core/list_error.h"
 
 namespace velmora {
-
-// Raised for an index outside the list: "List index out of bounds (<index>)".
-class EListIndexError : public Exception {
-public:
-    explicit EListIndexError(long long index);
-};
 
 class TStringList {
 public:
@@ -25,7 +19,7 @@ public:
     TStringList& operator=(const TStringList&) = default;
 
     int Count() const { return static_cast<int>(FLines.size()); }
-    // The line at index; EListIndexError outside 0 .. Count() - 1.
+    // The line at index; EListError outside 0 .. Count() - 1.
     const std::string& Strings(int index) const;
     void SetStrings(int index, std::string line);
     // Appends a line and returns its index.

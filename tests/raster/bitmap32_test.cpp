@@ -116,7 +116,7 @@ TEST(Bitmap32Notification, ChangeBracketHoldsBackChangeAndAreaButNotResizeOrHand
     EventLog log;
     log.Attach(b);
     {
-        TChangeBracket bracket(b);
+        const auto bracket = ChangeBracket(b);
         b.SetDimensions(2, 2);
         b.SetDrawMode(TDrawMode::dmBlend);
         b.FillAll(0);
@@ -171,7 +171,7 @@ TEST(Bitmap32Notification, MeasureOnlyReportsWithoutDrawingOrRaisingOnChange) {
     {
         TMeasureScope scope(b, [&](TNotifiablePersistent*, const TRect& r, uint32_t) { measured.push_back(r); });
         EXPECT_TRUE(b.MeasureOnly());
-        TChangeBracket bracket(b);  // measuring reports even inside a bracket
+        const auto bracket = ChangeBracket(b);  // measuring reports even inside a bracket
         b.FillAll(0x22222222u);
         b.MakeOpaque();
     }

@@ -58,11 +58,11 @@ TEST(StringList, JoinAndIndexing) {
     try {
         list.Strings(3);
         FAIL() << "no error for index 3";
-    } catch (const EListIndexError& e) {
+    } catch (const EListError& e) {
         EXPECT_STREQ(e.what(), "List index out of bounds (3)");
     }
-    EXPECT_THROW(list.Strings(-1), EListIndexError);
-    EXPECT_THROW(list.SetStrings(3, "x"), EListIndexError);
+    EXPECT_THROW(list.Strings(-1), EListError);
+    EXPECT_THROW(list.SetStrings(3, "x"), EListError);
 }
 
 TEST(StringListFiles, SaveThenLoadKeepsEveryByte) {

@@ -327,8 +327,7 @@ TCustomImage32::TShowInputs TCustomImage32::ShowInputs() const {
         const TPaintStageEntry& e = FStageList->Items(index);
         in.Stages.push_back({e.StageKind, e.StageKind == psLayers && DrawsLayers(e.StageParam)});
     }
-    in.Placement = {FPlacedRect, FFixedScaleX, FFixedScaleY, FShiftX, FShiftY, FBitmapAlign == TBitmapAlign::baTile,
-                    ViewportRect()};
+    in.Placement = {FPlacedRect, FBitmapAlign == TBitmapAlign::baTile, ViewportRect()};
     const TBitmap32& b = *FBitmap;
     in.Bitmap = {b.IsEmpty() ? 0 : b.Width(), b.IsEmpty() ? 0 : b.Height(), DrawsOpaquely(b), FDirectShowAllowed};
     return in;

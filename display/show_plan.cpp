@@ -37,8 +37,7 @@ TShowPlan PlanShow(std::span<const TShowStage> stages, const TShowPlacement& pla
 
     const TRect& r = placement.PlacedRect;
     // Bitmap pixel (x, y) must be control pixel (x, y), drawn by a same-size copy.
-    const bool atOrigin = r == TRect{0, 0, bitmap.Width, bitmap.Height} && placement.FixedScaleX == 65536 &&
-                          placement.FixedScaleY == 65536 && placement.ShiftX == 0 && placement.ShiftY == 0;
+    const bool atOrigin = r == TRect{0, 0, bitmap.Width, bitmap.Height};
     if (atOrigin && ViewportWithinBitmap(placement.Viewport, bitmap.Width, bitmap.Height) && bitmapLast)
         return TShowPlan::spDirect;
     const bool ownSize = r.Width() == bitmap.Width && r.Height() == bitmap.Height;

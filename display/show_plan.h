@@ -25,13 +25,10 @@ struct TShowStage {
     bool DrawsLayers = false;
 };
 
-// Where the bitmap lands: the placed rectangle, its 16.16 scales and shift, tiling, the viewport.
+// Where the bitmap lands. The scales and the shift follow from the placed rectangle: one of the
+// bitmap's own size at the origin is a 1:1 copy.
 struct TShowPlacement {
     TRect PlacedRect;
-    int32_t FixedScaleX = 65536;
-    int32_t FixedScaleY = 65536;
-    int32_t ShiftX = 0;
-    int32_t ShiftY = 0;
     bool Tiled = false;
     TRect Viewport;
 };

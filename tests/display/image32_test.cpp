@@ -639,8 +639,8 @@ TEST_F(Image32Test, DirectShowLooksExactlyLikeTheRenderedBuffer) {
 // Stage orders and edges that the default stages of a real control do not reach.
 TEST(PlanShowTest, StageOrdersAndEdges) {
     const TShowStage bg{psBackground}, bmp{psBitmap}, quiet{psLayers, false}, drawing{psLayers, true};
-    const TShowPlacement exact{{0, 0, 200, 200}, 65536, 65536, 0, 0, false, {0, 0, 200, 200}};
-    const TShowPlacement smaller{{25, 25, 175, 175}, 65536, 65536, 25, 25, false, {0, 0, 200, 200}};
+    const TShowPlacement exact{{0, 0, 200, 200}, false, {0, 0, 200, 200}};
+    const TShowPlacement smaller{{25, 25, 175, 175}, false, {0, 0, 200, 200}};
     TShowPlacement noViewport = exact;
     noViewport.Viewport = TRect{0, 0, 0, 200};
     const TShowBitmap full{200, 200, true, true}, small{150, 150, true, true}, none{0, 0, true, true};

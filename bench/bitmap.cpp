@@ -57,11 +57,5 @@ BENCHMARK(BM_Memset)->Apply(Best);
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
-    velmora::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("FillAll 1024x768 / memset", "BM_FillAll", "BM_Memset");
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunBenchmarks(argc, argv, {{"FillAll 1024x768 / memset", "BM_FillAll", "BM_Memset"}});
 }

@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/support/ratio_reporter.h"
 #include "raster/blend.h"
 
 namespace velmora {
@@ -125,9 +125,8 @@ void BM_QPainterDrawImage(benchmark::State& state) {
 
 // The machine is shared: each figure is the fastest of many short repetitions, the least disturbed.
 void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MeasureProcessCPUTime();
-    b->Iterations(1)->Repetitions(60)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    b->Iterations(1);
+    bench::BestOfRepetitions(b, 60);
 }
 
 BENCHMARK(BM_BlendRow)->ArgName("vector")->Arg(0)->Arg(1)->Apply(Configure);
@@ -137,50 +136,16 @@ BENCHMARK(BM_QPainterDrawImage)->Apply(Configure);
 BENCHMARK(BM_MixRow)->ArgName("vector")->Arg(0)->Arg(1)->Apply(Configure);
 BENCHMARK(BM_BlendRowMaster)->ArgName("vector")->Arg(0)->Arg(1)->Apply(Configure);
 
-// Shows the fastest repetition of each benchmark and keeps its wall and process CPU times for the
-// ratios. Qt spreads a large drawImage over worker threads, so its process CPU time exceeds its wall time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        std::vector<Run> shown;
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min") continue;
-            times_[run.run_name.str()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            shown.push_back(run);
-        }
-        if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
-    }
-
-    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        // Names as Google Benchmark spells them for the configuration above.
-        const std::string suffix = "/iterations:1/repeats:60/process_time/real_time";
-        auto m = times_.find(measured + suffix), b = times_.find(baseline + suffix);
-        if (m == times_.end() || b == times_.end()) return;
-        std::printf("%-42s wall %5.2f x (%7.1f us vs %7.1f us)   process CPU %5.2f x (%7.1f us vs %7.1f us)\n", what,
-                    m->second.first / b->second.first, m->second.first, b->second.first,
-                    m->second.second / b->second.second, m->second.second, b->second.second);
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> times_;  // wall, process CPU
-};
-
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    velmora::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("BlendRow vector / pixman OVER", "BM_BlendRow/vector:1", "BM_PixmanOver");
-    reporter.PrintRatio("BlendRow portable / pixman OVER", "BM_BlendRow/vector:0", "BM_PixmanOver");
-    reporter.PrintRatio("MergeRow vector / QPainter drawImage", "BM_MergeRow/vector:1", "BM_QPainterDrawImage");
-    reporter.PrintRatio("MergeRow portable / QPainter drawImage", "BM_MergeRow/vector:0", "BM_QPainterDrawImage");
-    reporter.PrintRatio("MixRow vector / portable", "BM_MixRow/vector:1", "BM_MixRow/vector:0");
-    reporter.PrintRatio("BlendRowMaster vector / portable", "BM_BlendRowMaster/vector:1",
-                        "BM_BlendRowMaster/vector:0");
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunBenchmarks(
+        argc, argv,
+        {{"BlendRow vector / pixman OVER", "BM_BlendRow/vector:1", "BM_PixmanOver"},
+         {"BlendRow portable / pixman OVER", "BM_BlendRow/vector:0", "BM_PixmanOver"},
+         {"MergeRow vector / QPainter drawImage", "BM_MergeRow/vector:1", "BM_QPainterDrawImage"},
+         {"MergeRow portable / QPainter drawImage", "BM_MergeRow/vector:0", "BM_QPainterDrawImage"},
+         {"MixRow vector / portable", "BM_MixRow/vector:1", "BM_MixRow/vector:0"},
+         {"BlendRowMaster vector / portable", "BM_BlendRowMaster/vector:1", "BM_BlendRowMaster/vector:0"}});
 }

@@ -189,25 +189,20 @@ BENCHMARK(BM_PlainWidgetArgb32)->Apply(Best);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
-    QApplication app(argc, argv);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     auto scene = std::make_unique<velmora::TScene>();
     velmora::gScene = scene.get();
-    velmora::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("image control full render+show / plain RGB32 widget", "BM_ImageFullRender", "BM_PlainWidgetRgb32");
-    reporter.PrintRatio("image control repaint unchanged / full render", "BM_ImageRepaintUnchanged", "BM_ImageFullRender");
-    reporter.PrintRatio("image control repaint unchanged / plain RGB32 widget", "BM_ImageRepaintUnchanged",
-                        "BM_PlainWidgetRgb32");
-    reporter.PrintRatio("through the back buffer: full render+show / plain RGB32", "BM_BufferedFullRender",
-                        "BM_PlainWidgetRgb32");
-    reporter.PrintRatio("custom-drawn bitmap / opaque bitmap, through the buffer", "BM_BufferedCustomFullRender",
-                        "BM_BufferedFullRender");
-    reporter.PrintRatio("rendering into the buffer alone / memcpy of the picture", "BM_ImageRenderOnly", "BM_Memcpy");
-    reporter.PrintRatio("plain ARGB32 widget / plain RGB32 widget", "BM_PlainWidgetArgb32", "BM_PlainWidgetRgb32");
-    benchmark::Shutdown();
+    const int result = velmora::bench::RunBenchmarks(
+        argc, argv,
+        {{"image control full render+show / plain RGB32 widget", "BM_ImageFullRender", "BM_PlainWidgetRgb32"},
+         {"image control repaint unchanged / full render", "BM_ImageRepaintUnchanged", "BM_ImageFullRender"},
+         {"image control repaint unchanged / plain RGB32 widget", "BM_ImageRepaintUnchanged", "BM_PlainWidgetRgb32"},
+         {"through the back buffer: full render+show / plain RGB32", "BM_BufferedFullRender", "BM_PlainWidgetRgb32"},
+         {"custom-drawn bitmap / opaque bitmap, through the buffer", "BM_BufferedCustomFullRender",
+          "BM_BufferedFullRender"},
+         {"rendering into the buffer alone / memcpy of the picture", "BM_ImageRenderOnly", "BM_Memcpy"},
+         {"plain ARGB32 widget / plain RGB32 widget", "BM_PlainWidgetArgb32", "BM_PlainWidgetRgb32"}});
     velmora::gScene = nullptr;
-    scene.reset();
-    return 0;
+    return result;
 }

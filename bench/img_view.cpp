@@ -105,12 +105,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
-    velmora::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("scroll step 4000x3000 / 1000x800 picture", "BM_ScrollStep/4000/3000",
-                        "BM_ScrollStep/1000/800");
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunBenchmarks(
+        argc, argv, {{"scroll step 4000x3000 / 1000x800 picture", "BM_ScrollStep/4000/3000", "BM_ScrollStep/1000/800"}});
 }

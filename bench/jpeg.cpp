@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include <jpeglib.h>
 
 #include "bench/support/bare_jpeg.h"
+#include "bench/support/ratio_reporter.h"
 #include "raster/bitmap32.h"
 
 namespace velmora {
@@ -90,69 +90,29 @@ void BM_BareLibjpeg(benchmark::State& state) {
 }
 
 void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    bench::BestOfRepetitions(b, 7, benchmark::kMillisecond);
     b->Arg(0)->Arg(1);
 }
 
 BENCHMARK(BM_BareLibjpeg)->Apply(Configure);
 BENCHMARK(BM_LoadPictureFile)->Apply(Configure);
 
-// Console output as usual, plus each run's best time kept for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-                cpuTimes_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // Real time is the figure; CPU time is shown too, as it suffers less from a busy machine.
-    void PrintRatio(const char* what, const std::string& measured, const std::string& baseline) const {
-        auto m = times_.find(measured), b = times_.find(baseline);
-        if (m == times_.end() || b == times_.end()) return;
-        const double mc = cpuTimes_.at(measured), bc = cpuTimes_.at(baseline);
-        std::printf("%-42s real %6.3f x (%.2f ms vs %.2f ms)   cpu %6.3f x (%.2f ms vs %.2f ms)\n", what,
-                    m->second / b->second, m->second, b->second, mc / bc, mc, bc);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, double> cpuTimes_;
-};
-
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    // Repetitions of both sides are interleaved, so that load from elsewhere on the machine falls
-    // on both alike; a later command-line flag can still turn it off.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     char pattern[] = "/tmp/velmora_bench_jpeg_XXXXXX";
     if (!mkdtemp(pattern)) return 1;
     gDir = pattern;
     gSamples = {{1024, 768, gDir + "/picture_1024.jpg"}, {4000, 3000, gDir + "/picture_4000.jpg"}};
     for (const Sample& s : gSamples) WriteSample(s);
-
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("LoadPictureFile 1024x768 / bare libjpeg", "BM_LoadPictureFile/0",
-                        "BM_BareLibjpeg/0");
-    reporter.PrintRatio("LoadPictureFile 4000x3000 / bare libjpeg", "BM_LoadPictureFile/1",
-                        "BM_BareLibjpeg/1");
-
+    const int result = bench::RunBenchmarks(
+        argc, argv,
+        {{"LoadPictureFile 1024x768 / bare libjpeg", "BM_LoadPictureFile/0", "BM_BareLibjpeg/0"},
+         {"LoadPictureFile 4000x3000 / bare libjpeg", "BM_LoadPictureFile/1", "BM_BareLibjpeg/1"}},
+        "ms");
     for (const Sample& s : gSamples) std::remove(s.Path.c_str());
     rmdir(gDir.c_str());
-    benchmark::Shutdown();
-    return 0;
+    return result;
 }

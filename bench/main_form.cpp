@@ -23,6 +23,7 @@
 
 #include "app/main_form.h"
 #include "bench/support/bare_jpeg.h"
+#include "bench/support/ratio_reporter.h"
 #include "toolkit/application.h"
 
 extern char** environ;
@@ -156,10 +157,7 @@ BENCHMARK(StartUp)->Iterations(80)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     velmora::TApplication app(argc, argv);
-    app.SetTitle("Velmora - Holvenor");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    app.SetTitle(velmora::ProgramTitle);
+    // Its figures are counters of each run: the ratios are measured within the run itself.
+    return velmora::bench::RunBenchmarks(argc, argv, {});
 }

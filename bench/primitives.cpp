@@ -92,14 +92,8 @@ BENCHMARK(BM_DashedOutline)->Apply(Best);
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
-    velmora::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("FillBlock 1018x756 / memset of its rows", "BM_FillBlock",
-                        "BM_MemsetRows");
-    reporter.PrintRatio("BlendBlock alpha 128 / memset of its rows", "BM_BlendBlock",
-                        "BM_MemsetRows");
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunBenchmarks(
+        argc, argv,
+        {{"FillBlock 1018x756 / memset of its rows", "BM_FillBlock", "BM_MemsetRows"},
+         {"BlendBlock alpha 128 / memset of its rows", "BM_BlendBlock", "BM_MemsetRows"}});
 }

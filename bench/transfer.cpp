@@ -97,13 +97,8 @@ BENCHMARK(BM_QImageSmoothScale)->Apply(Best);
 }  // namespace velmora
 
 int main(int argc, char** argv) {
-    if (!velmora::bench::InitializeInterleaved(argc, argv)) return 1;
-    velmora::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (lower is faster):\n");
-    reporter.PrintRatio("TransferBlock 1024x768 opaque / memcpy", "BM_TransferBlock", "BM_Memcpy");
-    reporter.PrintRatio("DrawOnto draft 1600x1200->788x591 / QImage smooth", "BM_DrawOntoDraft",
-                        "BM_QImageSmoothScale");
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunBenchmarks(
+        argc, argv,
+        {{"TransferBlock 1024x768 opaque / memcpy", "BM_TransferBlock", "BM_Memcpy"},
+         {"DrawOnto draft 1600x1200->788x591 / QImage smooth", "BM_DrawOntoDraft", "BM_QImageSmoothScale"}});
 }

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -30,16 +31,17 @@ public:
             if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min") continue;
             std::string key = run.run_name.function_name;
             if (!run.run_name.args.empty()) key += "/" + run.run_name.args;
-            times_[key] = Times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            FTimes[key] = Times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
-    // measured and baseline are benchmark names with their arguments ("BM_ScrollStep/4000/3000").
+    // measured and baseline are benchmark names with their arguments ("BM_ScrollStep/4000/3000"). Wall
+    // time is the figure; process CPU time shows what a baseline spread over several threads costs.
     void PrintRatio(const char* what, const std::string& measured, const std::string& baseline,
                     const char* unit = "us") const {
-        auto m = times_.find(measured), b = times_.find(baseline);
-        if (m == times_.end() || b == times_.end()) return;
+        auto m = FTimes.find(measured), b = FTimes.find(baseline);
+        if (m == FTimes.end() || b == FTimes.end()) return;
         const Times& mt = m->second;
         const Times& bt = b->second;
         std::printf("%-56s %6.2f x  (%.1f %s vs %.1f %s)\n", what, mt.Real / bt.Real, mt.Real, unit, bt.Real, unit);
@@ -48,7 +50,7 @@ public:
     }
 
 private:
-    std::map<std::string, Times> times_;
+    std::map<std::string, Times> FTimes;
 };
 
 // Initialises Google Benchmark with the repetitions of all benchmarks interleaved, so that load from
@@ -61,6 +63,24 @@ inline bool InitializeInterleaved(int argc, char** argv) {
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
     return !benchmark::ReportUnrecognizedArguments(count, args.data());
+}
+
+// A ratio to print after the run: the measured benchmark's time over its baseline's.
+struct TRatio {
+    const char* What;
+    const char* Measured;
+    const char* Baseline;
+};
+
+// The main of every benchmark program: interleaved repetitions, the ratio reporter, then the ratios.
+inline int RunBenchmarks(int argc, char** argv, std::initializer_list<TRatio> ratios, const char* unit = "us") {
+    if (!InitializeInterleaved(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (ratios.size() > 0) std::printf("\nratios (lower is faster):\n");
+    for (const TRatio& ratio : ratios) reporter.PrintRatio(ratio.What, ratio.Measured, ratio.Baseline, unit);
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace velmora::bench

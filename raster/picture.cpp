@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <istream>
 #include <iterator>
+#include <mutex>
 #include <utility>
 
 #include "core/bounded_file_read.h"
@@ -51,6 +52,12 @@ std::string LowerCase(std::string s) {
     return s;
 }
 
+// Registration may come at any time, also while a worker decodes, so every use takes this lock.
+std::mutex& RegistryLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 std::vector<TPictureFormat>& Registry() {
     // Built once and thread-safely, since pictures may decode on two threads at a time. The decoders
     // of this system join right after the toolkit's formats, before any lookup.
@@ -71,18 +78,23 @@ std::vector<TPictureFormat>& Registry() {
 
 void RegisterPictureFormat(const std::string& extension, const std::string& description,
                            const TGraphicClass* graphicClass) {
+    const std::lock_guard<std::mutex> lock(RegistryLock());
     Registry().push_back(TPictureFormat{LowerCase(extension), description, graphicClass});
 }
 
 const TGraphicClass* FindPictureFormat(const std::string& extension) {
     const std::string key = LowerCase(extension);
+    const std::lock_guard<std::mutex> lock(RegistryLock());
     const auto& formats = Registry();
     for (auto it = formats.rbegin(); it != formats.rend(); ++it)
         if (it->Extension == key) return it->GraphicClass;
     return nullptr;
 }
 
-const std::vector<TPictureFormat>& PictureFormats() { return Registry(); }
+std::vector<TPictureFormat> PictureFormats() {
+    const std::lock_guard<std::mutex> lock(RegistryLock());
+    return Registry();
+}
 
 std::string PictureFileExtension(const std::string& fileName) {
     const size_t slash = fileName.find_last_of('/');

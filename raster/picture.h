@@ -92,8 +92,8 @@ void RegisterPictureFormat(const std::string& extension, const std::string& desc
                            const TGraphicClass* graphicClass);
 // The class registered last for the extension (compared lower-cased), or nullptr.
 const TGraphicClass* FindPictureFormat(const std::string& extension);
-// The registry in registration order.
-const std::vector<TPictureFormat>& PictureFormats();
+// The registry in registration order, as a copy: formats may be registered at any time, on any thread.
+std::vector<TPictureFormat> PictureFormats();
 
 class TPicture;
 using TPictureNotifyEvent = std::function<void(TPicture* sender)>;

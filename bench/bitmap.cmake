@@ -1,1 +1,0 @@
-velmora_add_bench(bench_bitmap SOURCES ${CMAKE_CURRENT_LIST_DIR}/bitmap.cpp LIBS velmora_raster)

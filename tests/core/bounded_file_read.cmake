@@ -1,1 +1,0 @@
-velmora_add_test(core_bounded_file_read_tests SOURCES ${VELMORA_TEST_DIR}/bounded_file_read_test.cpp LIBS velmora_core)

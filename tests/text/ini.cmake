@@ -1,1 +1,0 @@
-velmora_add_test(text_ini_tests SOURCES ${VELMORA_TEST_DIR}/ini_test.cpp LIBS velmora_text)

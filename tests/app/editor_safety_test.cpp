@@ -118,82 +118,82 @@ class EditorSafetyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Screen().SetCursor(crDefault);
-        WriteCatalogue(dane_);
+        WriteCatalogue(FDane);
     }
     void TearDown() override {
-        form_.reset();
+        FForm.reset();
         Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open() {
         TMainFormOptions options;
-        options.AppDir = dir_.Dir();
+        options.AppDir = FDir.Dir();
         options.EditorMode = true;
         options.ScreenSize = QSize(1024, 768);
-        form_ = std::make_unique<TMainForm>(options);
-        form_->setGeometry(0, 0, 1024, 768);
-        form_->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-        return *form_;
+        FForm = std::make_unique<TMainForm>(options);
+        FForm->setGeometry(0, 0, 1024, 768);
+        FForm->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
+        return *FForm;
     }
     void Click(QWidget* control) {
-        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier,
-                          control->mapTo(form_.get(), control->rect().center()));
+        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          control->mapTo(FForm.get(), control->rect().center()));
     }
     void Spoil(const TSpoilt& spoilt) {
         const std::string bytes = spoilt.Bytes();
         switch (spoilt.Target) {
             case TTarget::ItemPicture:
-                for (const char* name : {"p_1_2.jpg", "p_2_1.jpg"}) TempDir::Write(dane_ + name, bytes);
+                for (const char* name : {"p_1_2.jpg", "p_2_1.jpg"}) TempDir::Write(FDane + name, bytes);
                 break;
             case TTarget::StagePicture:
-                TempDir::Write(dane_ + "p_2.jpg", bytes);
+                TempDir::Write(FDane + "p_2.jpg", bytes);
                 break;
             case TTarget::HotspotFile:
                 for (const char* name : {"1_2.ini", "2_1.ini"}) {
-                    TempDir::Write(dane_ + name, bytes);
-                    if (spoilt.SparseSize > 0) fs::resize_file(dane_ + name, static_cast<uintmax_t>(spoilt.SparseSize));
+                    TempDir::Write(FDane + name, bytes);
+                    if (spoilt.SparseSize > 0) fs::resize_file(FDane + name, static_cast<uintmax_t>(spoilt.SparseSize));
                 }
                 break;
         }
     }
     // Goes from the menu to page 1, item 1, 2 (the next one) or 3 (the previous one, round the end).
     void ShowItem(int item) {
-        Click(form_->cxLabel1);
-        if (item == 2) Click(form_->SubNextBtn);
-        if (item == 3) Click(form_->SubPrevBtn);
-        ASSERT_EQ(form_->CurrentItem, item);
+        Click(FForm->cxLabel1);
+        if (item == 2) Click(FForm->SubNextBtn);
+        if (item == 3) Click(FForm->SubPrevBtn);
+        ASSERT_EQ(FForm->CurrentItem, item);
     }
     void GoIn(TWayIn way) {
         switch (way) {
             case TWayIn::NextItem:
                 ShowItem(1);
-                Click(form_->SubNextBtn);
+                Click(FForm->SubNextBtn);
                 break;
             case TWayIn::PreviousItem:
                 ShowItem(3);
-                Click(form_->SubPrevBtn);
+                Click(FForm->SubPrevBtn);
                 break;
             case TWayIn::ChapterLink:
                 ShowItem(1);
-                Click(form_->s1);  // page 2
+                Click(FForm->s1);  // page 2
                 break;
         }
     }
     void GoOut(TWayOut way) {
         switch (way) {
-            case TWayOut::NextItem: Click(form_->SubNextBtn); break;
-            case TWayOut::IndexLink: Click(form_->cxLabel10); break;
-            case TWayOut::CloseLink: Click(form_->CloseBtn); break;
+            case TWayOut::NextItem: Click(FForm->SubNextBtn); break;
+            case TWayOut::IndexLink: Click(FForm->cxLabel10); break;
+            case TWayOut::CloseLink: Click(FForm->CloseBtn); break;
         }
     }
 
-    TempDir dir_;
-    const std::string dane_ = dir_.Dir() + "dane/";
-    std::unique_ptr<TMainForm> form_;
-    testing::TRecordedBoxes boxes_;
-    std::vector<QString>& warnings_ = boxes_.Warnings;
-    std::vector<QString>& errors_ = boxes_.Errors;
+    TempDir FDir;
+    const std::string FDane = FDir.Dir() + "dane/";
+    std::unique_ptr<TMainForm> FForm;
+    testing::TRecordedBoxes FBoxes;
+    std::vector<QString>& FWarnings = FBoxes.Warnings;
+    std::vector<QString>& FErrors = FBoxes.Errors;
 };
 
 TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
@@ -205,10 +205,10 @@ TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
             for (const TWayOut out : {TWayOut::NextItem, TWayOut::IndexLink, TWayOut::CloseLink}) {
                 SCOPED_TRACE(std::string(spoilt.Name) + ", way in " + std::to_string(int(in)) + ", way out " +
                              std::to_string(int(out)));
-                WriteCatalogue(dane_);
+                WriteCatalogue(FDane);
                 Spoil(spoilt);
-                const auto before = Snapshot(dane_);
-                errors_.clear();
+                const auto before = Snapshot(FDane);
+                FErrors.clear();
                 TMainForm& form = Open();
                 GoIn(in);
                 const int shownPage = in == TWayIn::ChapterLink ? 2 : 1;
@@ -221,7 +221,7 @@ TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
                 } else {
                     // The picture failed: the item shown before stays current, with its counter and
                     // its hotspots, as after a missing picture.
-                    EXPECT_EQ(errors_.size(), 1u);
+                    EXPECT_EQ(FErrors.size(), 1u);
                     const int shownItem = in == TWayIn::PreviousItem ? 3 : 1;
                     EXPECT_EQ(form.CurrentPage, 1);
                     EXPECT_EQ(form.CurrentItem, shownItem);
@@ -229,8 +229,8 @@ TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
                     EXPECT_EQ(form.sub_image->LayerCollection().LayerCount(), 9);
                 }
                 GoOut(out);
-                EXPECT_TRUE(Snapshot(dane_) == before);
-                form_.reset();
+                EXPECT_TRUE(Snapshot(FDane) == before);
+                FForm.reset();
                 ++scenarios;
             }
         }
@@ -240,8 +240,8 @@ TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
 
 // A picture that fails leaves the picture shown as it was, not a half-decoded one of the new size.
 TEST_F(EditorSafetyTest, AFailedPictureLeavesTheShownPicturesAlone) {
-    TempDir::Write(dane_ + "p_1_2.jpg", SourceFile("huge_header.jpg"));
-    TempDir::Write(dane_ + "p_2.jpg", CmykJpeg());
+    TempDir::Write(FDane + "p_1_2.jpg", SourceFile("huge_header.jpg"));
+    TempDir::Write(FDane + "p_2.jpg", CmykJpeg());
     TMainForm& form = Open();
     ShowItem(1);
     Click(form.SubNextBtn);
@@ -251,7 +251,7 @@ TEST_F(EditorSafetyTest, AFailedPictureLeavesTheShownPicturesAlone) {
     EXPECT_EQ(form.MainImage->Bitmap().Width(), 64);
     // The page's controls stay those of the page shown; its hotspots are still the ones edited.
     EXPECT_FALSE(form.sub_image->isHidden());
-    EXPECT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(FErrors.size(), 2u);
 }
 
 TEST_F(EditorSafetyTest, OnlyChangesMadeByTheAuthorAreSavedOnLeaving) {
@@ -279,14 +279,14 @@ TEST_F(EditorSafetyTest, OnlyChangesMadeByTheAuthorAreSavedOnLeaving) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.change);
-        WriteCatalogue(dane_);
+        WriteCatalogue(FDane);
         TMainForm& form = Open();
         ShowItem(1);
         row.make(form);
-        const std::string before = TempDir::Read(dane_ + "1_1.ini");
+        const std::string before = TempDir::Read(FDane + "1_1.ini");
         Click(form.SubNextBtn);
-        EXPECT_EQ(TempDir::Read(dane_ + "1_1.ini") != before, row.saved);
-        form_.reset();
+        EXPECT_EQ(TempDir::Read(FDane + "1_1.ini") != before, row.saved);
+        FForm.reset();
     }
 }
 
@@ -299,46 +299,46 @@ TEST_F(EditorSafetyTest, UnusualFilesInPlaceOfAnyFileAreRefusedAtOnce) {
         for (const char* role : roles) {
             const std::string what = std::string(unusual.Kind) + " as " + role;
             SCOPED_TRACE(what);
-            WriteCatalogue(dane_);
-            fs::remove(dane_ + role);
-            ASSERT_TRUE(unusual.Make(dane_ + role));
-            const auto before = Snapshot(dane_);
-            boxes_.Previews.clear();
-            testing::ExpectPrompt(what + " open", testing::TimeTaken(dane_ + role, [&] { Open(); }));
+            WriteCatalogue(FDane);
+            fs::remove(FDane + role);
+            ASSERT_TRUE(unusual.Make(FDane + role));
+            const auto before = Snapshot(FDane);
+            FBoxes.Previews.clear();
+            testing::ExpectPrompt(what + " open", testing::TimeTaken(FDane + role, [&] { Open(); }));
             const auto step = [&](const char* name, auto&& action) {
-                testing::ExpectPrompt(what + " " + name, testing::TimeTaken(dane_ + role, action));
+                testing::ExpectPrompt(what + " " + name, testing::TimeTaken(FDane + role, action));
             };
-            step("chapter", [&] { Click(form_->cxLabel1); });
-            step("next", [&] { Click(form_->SubNextBtn); });
+            step("chapter", [&] { Click(FForm->cxLabel1); });
+            step("next", [&] { Click(FForm->SubNextBtn); });
             step("preview", [&] {
-                Click(form_->SubPrevBtn);
-                QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, form_->sub_image->mapTo(form_.get(), QPoint(12, 15)));
-                Click(form_->PreviewBtn);
+                Click(FForm->SubPrevBtn);
+                QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, {}, FForm->sub_image->mapTo(FForm.get(), QPoint(12, 15)));
+                Click(FForm->PreviewBtn);
             });
-            step("other chapter", [&] { Click(form_->s1); });
+            step("other chapter", [&] { Click(FForm->s1); });
             step("close", [&] {
-                Click(form_->CloseBtn);
-                form_.reset();
+                Click(FForm->CloseBtn);
+                FForm.reset();
             });
-            EXPECT_TRUE(Snapshot(dane_) == before);
+            EXPECT_TRUE(Snapshot(FDane) == before);
             // The visit really went through the item and its preview.
-            EXPECT_EQ(boxes_.Previews.size(), std::string(role) == "znaki/A-1.jpg" ? 0u : 1u);
-            fs::remove(dane_ + role);
+            EXPECT_EQ(FBoxes.Previews.size(), std::string(role) == "znaki/A-1.jpg" ? 0u : 1u);
+            fs::remove(FDane + role);
         }
     }
 }
 
 TEST_F(EditorSafetyTest, ARunawayCountLoadsAtMostTheBoundAndSaysSo) {
-    TempDir::Write(dane_ + "1_2.ini", "[info]\r\ncount=2147483647\r\n[2147483647]\r\nleft=1\r\n");
+    TempDir::Write(FDane + "1_2.ini", "[info]\r\ncount=2147483647\r\n[2147483647]\r\nleft=1\r\n");
     TMainForm& form = Open();
-    const auto before = Snapshot(dane_);
+    const auto before = Snapshot(FDane);
     ShowItem(2);
     EXPECT_EQ(form.sub_image->LayerCollection().LayerCount(), MaxHotspotsPerItem);
-    ASSERT_EQ(warnings_.size(), 1u);
-    EXPECT_EQ(warnings_[0], QString::fromUtf8("Plik \"%1\" ma 2147483647 warstw; wczytano pierwsze 100000.")
-                                .arg(QString::fromStdString(dane_ + "1_2.ini")));
+    ASSERT_EQ(FWarnings.size(), 1u);
+    EXPECT_EQ(FWarnings[0], QString::fromUtf8("Plik \"%1\" ma 2147483647 warstw; wczytano pierwsze 100000.")
+                                .arg(QString::fromStdString(FDane + "1_2.ini")));
     Click(form.SubNextBtn);
-    EXPECT_TRUE(Snapshot(dane_) == before);
+    EXPECT_TRUE(Snapshot(FDane) == before);
 }
 
 }  // namespace

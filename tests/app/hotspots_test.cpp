@@ -72,24 +72,24 @@ class HotspotsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Screen().SetCursor(crDefault);
-        WriteCatalogue(dir_.Dir());
+        WriteCatalogue(FDir.Dir());
     }
     void TearDown() override {
-        form_.reset();
+        FForm.reset();
         Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(bool editor, const std::string& appDir = {}) {
         TMainFormOptions options;
-        options.AppDir = appDir.empty() ? dir_.Dir() : appDir;
+        options.AppDir = appDir.empty() ? FDir.Dir() : appDir;
         options.EditorMode = editor;
         options.ScreenSize = QSize(1024, 768);
-        form_ = std::make_unique<TMainForm>(options);
-        form_->setGeometry(0, 0, 1024, 768);
-        form_->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-        QTest::mouseMove(form_->windowHandle(), QPoint(1000, 5));
-        return *form_;
+        FForm = std::make_unique<TMainForm>(options);
+        FForm->setGeometry(0, 0, 1024, 768);
+        FForm->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
+        QTest::mouseMove(FForm->windowHandle(), QPoint(1000, 5));
+        return *FForm;
     }
     // Opens page 1, item 1.
     TMainForm& OpenItem(bool editor = false) {
@@ -99,17 +99,17 @@ protected:
         return form;
     }
 
-    QPoint InWindow(QWidget* control, QPoint at) { return control->mapTo(form_.get(), at); }
+    QPoint InWindow(QWidget* control, QPoint at) { return control->mapTo(FForm.get(), at); }
     void Click(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(form_->windowHandle(), button, Qt::NoModifier, InWindow(control, control->rect().center()));
+        QTest::mouseClick(FForm->windowHandle(), button, Qt::NoModifier, InWindow(control, control->rect().center()));
     }
     // A click on the item view at client coordinates.
     void ClickView(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(form_->windowHandle(), button, Qt::NoModifier, InWindow(form_->sub_image, QPoint(x, y)));
+        QTest::mouseClick(FForm->windowHandle(), button, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(x, y)));
     }
-    void MoveView(int x, int y) { QTest::mouseMove(form_->windowHandle(), InWindow(form_->sub_image, QPoint(x, y))); }
+    void MoveView(int x, int y) { QTest::mouseMove(FForm->windowHandle(), InWindow(FForm->sub_image, QPoint(x, y))); }
 
-    TLayerCollection& Layers() { return form_->sub_image->LayerCollection(); }
+    TLayerCollection& Layers() { return FForm->sub_image->LayerCollection(); }
     TWarstwaItem* Hotspot(int index) { return dynamic_cast<TWarstwaItem*>(Layers().LayerAt(index)); }
     static void ExpectExtent(const TWarstwaItem* h, float l, float t, float r, float b) {
         ASSERT_NE(h, nullptr);
@@ -119,12 +119,12 @@ protected:
         EXPECT_FLOAT_EQ(h->Extent().Bottom, b);
     }
 
-    TempDir dir_;
-    std::unique_ptr<TMainForm> form_;
-    testing::TRecordedBoxes boxes_;
-    std::vector<QString>& warnings_ = boxes_.Warnings;
-    std::vector<std::string>& previews_ = boxes_.Previews;
-    std::vector<QString>& errors_ = boxes_.Errors;
+    TempDir FDir;
+    std::unique_ptr<TMainForm> FForm;
+    testing::TRecordedBoxes FBoxes;
+    std::vector<QString>& FWarnings = FBoxes.Warnings;
+    std::vector<std::string>& FPreviews = FBoxes.Previews;
+    std::vector<QString>& FErrors = FBoxes.Errors;
 };
 
 // --- viewing mode --------------------------------------------------------------------------------
@@ -160,7 +160,7 @@ TEST_F(HotspotsTest, HitRuleExcludesTheLastColumnAndRowAndFollowsScrolling) {
     EXPECT_FALSE(right->HitsPoint(150, 300));
     ClickView(50, 310);
     ClickView(150, 310);
-    EXPECT_EQ(previews_, (std::vector<std::string>{"Stop"}));
+    EXPECT_EQ(FPreviews, (std::vector<std::string>{"Stop"}));
 }
 
 TEST_F(HotspotsTest, HandCursorLooksAtEveryHotspotUnderThePointerButAClickOnlyAtTheTopmost) {
@@ -176,25 +176,25 @@ TEST_F(HotspotsTest, HandCursorLooksAtEveryHotspotUnderThePointerButAClickOnlyAt
     MoveView(330, 130);
     EXPECT_EQ(Screen().Cursor(), crHandPoint);
     ClickView(330, 130);
-    EXPECT_TRUE(previews_.empty());
+    EXPECT_TRUE(FPreviews.empty());
     // Only the lower one.
     ClickView(305, 105);
-    EXPECT_EQ(previews_, (std::vector<std::string>{"Uwaga"}));
+    EXPECT_EQ(FPreviews, (std::vector<std::string>{"Uwaga"}));
 }
 
 TEST_F(HotspotsTest, AnyButtonOpensThePreviewAndADragMovesNothing) {
     OpenItem();
     ClickView(20, 30, Qt::RightButton);
     ClickView(20, 30, Qt::LeftButton);
-    EXPECT_EQ(previews_, (std::vector<std::string>{"Uwaga", "Uwaga"}));
+    EXPECT_EQ(FPreviews, (std::vector<std::string>{"Uwaga", "Uwaga"}));
     // A drag that starts on a hotspot whose picture is missing opens nothing and moves nothing.
-    QWindow* window = form_->windowHandle();
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InWindow(form_->sub_image, QPoint(365, 165)));
-    QTest::mouseMove(window, InWindow(form_->sub_image, QPoint(400, 200)));
-    QTest::mouseMove(window, InWindow(form_->sub_image, QPoint(450, 260)));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InWindow(form_->sub_image, QPoint(450, 260)));
+    QWindow* window = FForm->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(365, 165)));
+    QTest::mouseMove(window, InWindow(FForm->sub_image, QPoint(400, 200)));
+    QTest::mouseMove(window, InWindow(FForm->sub_image, QPoint(450, 260)));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(450, 260)));
     ExpectExtent(Hotspot(3), 320, 120, 370, 170);
-    EXPECT_EQ(previews_.size(), 2u);
+    EXPECT_EQ(FPreviews.size(), 2u);
 }
 
 TEST_F(HotspotsTest, ThePressThatOpenedTheRealPreviewLeavesNoCaptureBehind) {
@@ -233,10 +233,10 @@ TEST_F(HotspotsTest, ThePressThatOpenedTheRealPreviewLeavesNoCaptureBehind) {
 
 TEST_F(HotspotsTest, ViewingModeNeverWritesTheHotspotFile) {
     TMainForm& form = OpenItem();
-    const std::string before = TempDir::Read(dir_.Dir() + "dane/1_1.ini");
+    const std::string before = TempDir::Read(FDir.Dir() + "dane/1_1.ini");
     Click(form.SubNextBtn);
     Click(form.cxLabel10);
-    EXPECT_EQ(TempDir::Read(dir_.Dir() + "dane/1_1.ini"), before);
+    EXPECT_EQ(TempDir::Read(FDir.Dir() + "dane/1_1.ini"), before);
 }
 
 // --- editor --------------------------------------------------------------------------------------
@@ -294,7 +294,7 @@ TEST_F(HotspotsTest, SelectingAnotherHotspotMovesTheRedGripsAndTheDescription) {
     EXPECT_EQ(form._opis->text(), QStringLiteral("b"));
     // Selecting changed no description.
     EXPECT_EQ(Hotspot(0)->Opis, "a");
-    EXPECT_TRUE(previews_.empty());
+    EXPECT_TRUE(FPreviews.empty());
 }
 
 TEST_F(HotspotsTest, TypingDescribesTheSelectedHotspotAndSurvivesDeselection) {
@@ -316,16 +316,16 @@ TEST_F(HotspotsTest, PreviewButtonShowsTheSelectedSign) {
     TMainForm& form = OpenItem(true);
     ClickView(160, 310);
     Click(form.PreviewBtn);
-    EXPECT_EQ(previews_, (std::vector<std::string>{"Stop"}));
+    EXPECT_EQ(FPreviews, (std::vector<std::string>{"Stop"}));
     // A description naming no picture is accepted; the button then shows nothing.
     ClickView(365, 165);
     Click(form.PreviewBtn);
-    EXPECT_EQ(previews_.size(), 1u);
+    EXPECT_EQ(FPreviews.size(), 1u);
 }
 
 TEST_F(HotspotsTest, DraggingInTheEditorMovesTheHotspotAndTheEditBoxOneStepBehind) {
     TMainForm& form = OpenItem(true);
-    QWindow* window = form_->windowHandle();
+    QWindow* window = FForm->windowHandle();
     QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InWindow(form.sub_image, QPoint(20, 30)));
     QTest::mouseMove(window, InWindow(form.sub_image, QPoint(30, 40)));
     QTest::mouseMove(window, InWindow(form.sub_image, QPoint(50, 70)));
@@ -337,18 +337,18 @@ TEST_F(HotspotsTest, DraggingInTheEditorMovesTheHotspotAndTheEditBoxOneStepBehin
 
 TEST_F(HotspotsTest, ResizingStopsAtTenPixels) {
     OpenItem(true);
-    QWindow* window = form_->windowHandle();
+    QWindow* window = FForm->windowHandle();
     // The bottom-right grip of hotspot 0 (10, 20, 40, 60) is measured from 39, 59.
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InWindow(form_->sub_image, QPoint(39, 59)));
-    QTest::mouseMove(window, InWindow(form_->sub_image, QPoint(12, 22)));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InWindow(form_->sub_image, QPoint(12, 22)));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(39, 59)));
+    QTest::mouseMove(window, InWindow(FForm->sub_image, QPoint(12, 22)));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(12, 22)));
     ExpectExtent(Hotspot(0), 10, 20, 20, 30);
 }
 
 TEST_F(HotspotsTest, DeleteRemovesTheSelectionAndWarnsWithoutOne) {
     TMainForm& form = OpenItem(true);
     Click(form.L_Delete);
-    EXPECT_EQ(warnings_, (std::vector<QString>{QString::fromUtf8("Wybierz warstwę.")}));
+    EXPECT_EQ(FWarnings, (std::vector<QString>{QString::fromUtf8("Wybierz warstwę.")}));
     EXPECT_EQ(Layers().LayerCount(), 4);
     ClickView(160, 310);
     TWarstwaItem* doomed = Hotspot(1);
@@ -358,19 +358,19 @@ TEST_F(HotspotsTest, DeleteRemovesTheSelectionAndWarnsWithoutOne) {
     EXPECT_EQ(form.SelectedLayer, nullptr);
     EXPECT_TRUE(form._opis->isHidden());
     EXPECT_EQ(Hotspot(1)->Opis, "a");
-    EXPECT_EQ(warnings_.size(), 1u);
+    EXPECT_EQ(FWarnings.size(), 1u);
 }
 
 TEST_F(HotspotsTest, OnTheMenuTheButtonsWarnAndTheIndexLinkSavesNothing) {
     TMainForm& form = Open(true);
     for (QPushButton* button : {form.L_Add, form.L_Delete, form.L_Load, form.L_Save}) Click(button);
     const QString pick = QString::fromUtf8("Wybierz planszę.");
-    EXPECT_EQ(warnings_, (std::vector<QString>{pick, pick, pick, pick}));
+    EXPECT_EQ(FWarnings, (std::vector<QString>{pick, pick, pick, pick}));
     EXPECT_EQ(Layers().LayerCount(), 0);
     Click(form.cxLabel10);
-    EXPECT_EQ(warnings_.size(), 4u);
-    EXPECT_FALSE(std::filesystem::exists(dir_.Dir() + "dane/0_1.ini"));
-    EXPECT_FALSE(std::filesystem::exists(dir_.Dir() + "dane/0_0.ini"));
+    EXPECT_EQ(FWarnings.size(), 4u);
+    EXPECT_FALSE(std::filesystem::exists(FDir.Dir() + "dane/0_1.ini"));
+    EXPECT_FALSE(std::filesystem::exists(FDir.Dir() + "dane/0_0.ini"));
 }
 
 TEST_F(HotspotsTest, LoadingTwiceAddsTwoFurtherCopies) {
@@ -390,7 +390,7 @@ TEST_F(HotspotsTest, SaveWritesTruncatedExtentsBottomFirst) {
     Hotspot(0)->SetExtent(TSingleRect{10.6f, 20.4f, 60.9f, 70.2f});
     Hotspot(2)->SetExtent(TSingleRect{10.7f, 5.5f, 110.2f, 105.9f});
     Click(form.L_Save);
-    TMemIniFile saved(dir_.Dir() + "dane/1_1.ini");
+    TMemIniFile saved(FDir.Dir() + "dane/1_1.ini");
     EXPECT_EQ(saved.GetNumber("info", "count", -1), 4);
     EXPECT_EQ(saved.GetNumber("1", "left", -1), 10);
     EXPECT_EQ(saved.GetNumber("1", "top", -1), 20);
@@ -400,7 +400,7 @@ TEST_F(HotspotsTest, SaveWritesTruncatedExtentsBottomFirst) {
     EXPECT_EQ(saved.GetNumber("3", "height", -1), 100);
     EXPECT_EQ(saved.GetNumber("3", "top", -1), 5);
     EXPECT_EQ(saved.GetValue("4", "opis", "?"), "missing");
-    EXPECT_TRUE(warnings_.empty());
+    EXPECT_TRUE(FWarnings.empty());
 }
 
 TEST_F(HotspotsTest, LeavingAnItemSavesItsHotspotsButAChapterLinkDoesNot) {
@@ -408,35 +408,35 @@ TEST_F(HotspotsTest, LeavingAnItemSavesItsHotspotsButAChapterLinkDoesNot) {
     Click(form.L_Add);
     QTest::keyClicks(form._opis, QStringLiteral("nowy"));
     Click(form.SubNextBtn);  // auto-save of item 1
-    TMemIniFile saved(dir_.Dir() + "dane/1_1.ini");
+    TMemIniFile saved(FDir.Dir() + "dane/1_1.ini");
     EXPECT_EQ(saved.GetNumber("info", "count", -1), 5);
     EXPECT_EQ(saved.GetValue("5", "opis", "?"), "nowy");
     EXPECT_EQ(saved.GetNumber("5", "left", -1), 40);
     // Item 2: a deletion lost by the chapter link.
-    const std::string before = TempDir::Read(dir_.Dir() + "dane/1_2.ini");
+    const std::string before = TempDir::Read(FDir.Dir() + "dane/1_2.ini");
     ClickView(20, 20);
     Click(form.L_Delete);
     Click(form.cxLabel1);
-    EXPECT_EQ(TempDir::Read(dir_.Dir() + "dane/1_2.ini"), before);
+    EXPECT_EQ(TempDir::Read(FDir.Dir() + "dane/1_2.ini"), before);
     EXPECT_EQ(Layers().LayerCount(), 5);  // item 1 as saved
 }
 
 TEST_F(HotspotsTest, AFailedSaveIsReportedAndKeepsTheHotspots) {
     // A directory where the hotspot file belongs: nothing to read, and it cannot be written.
-    std::filesystem::remove(dir_.Dir() + "dane/1_1.ini");
-    std::filesystem::create_directory(dir_.Dir() + "dane/1_1.ini");
+    std::filesystem::remove(FDir.Dir() + "dane/1_1.ini");
+    std::filesystem::create_directory(FDir.Dir() + "dane/1_1.ini");
     TMainForm& form = OpenItem(true);
     EXPECT_EQ(Layers().LayerCount(), 0);
     Click(form.L_Add);
     Click(form.L_Save);
-    EXPECT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(FErrors.size(), 1u);
     EXPECT_EQ(Layers().LayerCount(), 1);
-    EXPECT_TRUE(std::filesystem::is_directory(dir_.Dir() + "dane/1_1.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(FDir.Dir() + "dane/1_1.ini"));
 }
 
 // Paths are UTF-8 and descriptions Windows-1250; the box shows the Polish letters of both.
 TEST_F(HotspotsTest, ErrorBoxesShowThePolishLettersOfPathsAndDescriptions) {
-    const std::string appDir = dir_.Dir() + "\xC5\xBC\xC3\xB3\xC5\x82w/";  // "żółw" in UTF-8
+    const std::string appDir = FDir.Dir() + "\xC5\xBC\xC3\xB3\xC5\x82w/";  // "żółw" in UTF-8
     WriteCatalogue(appDir);
     std::filesystem::remove(appDir + "dane/1_1.ini");
     std::filesystem::create_directory(appDir + "dane/1_1.ini");
@@ -448,8 +448,8 @@ TEST_F(HotspotsTest, ErrorBoxesShowThePolishLettersOfPathsAndDescriptions) {
     TMainForm& form = Open(true, appDir);
     Click(form.cxLabel1);
     Click(form.L_Save);
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0], QString::fromUtf8("Cannot create file \"%1dane/1_1.ini\". Is a directory.")
+    ASSERT_EQ(FErrors.size(), 1u);
+    EXPECT_EQ(FErrors[0], QString::fromUtf8("Cannot create file \"%1dane/1_1.ini\". Is a directory.")
                               .arg(QString::fromUtf8(appDir)));
     Click(form.L_Add);
     // Typed as a keyboard with Polish letters sends them: key events that carry the text.
@@ -459,22 +459,22 @@ TEST_F(HotspotsTest, ErrorBoxesShowThePolishLettersOfPathsAndDescriptions) {
     }
     EXPECT_EQ(Hotspot(0)->Opis, "zakr\xEAt");
     Click(form.PreviewBtn);
-    ASSERT_EQ(errors_.size(), 2u);
-    EXPECT_EQ(errors_[1], QString::fromUtf8("Cannot open file \"%1\". File too large.").arg(QString::fromUtf8(sign)));
+    ASSERT_EQ(FErrors.size(), 2u);
+    EXPECT_EQ(FErrors[1], QString::fromUtf8("Cannot open file \"%1\". File too large.").arg(QString::fromUtf8(sign)));
 }
 
 TEST_F(HotspotsTest, TheEditorNeverWritesThroughALinkOutOfTheDataDirectory) {
-    TempDir::Write(dir_.File("victim.txt"), "keep");
-    std::filesystem::remove(dir_.Dir() + "dane/1_1.ini");
-    std::filesystem::create_symlink("../victim.txt", dir_.Dir() + "dane/1_1.ini");
+    TempDir::Write(FDir.File("victim.txt"), "keep");
+    std::filesystem::remove(FDir.Dir() + "dane/1_1.ini");
+    std::filesystem::create_symlink("../victim.txt", FDir.Dir() + "dane/1_1.ini");
     TMainForm& form = OpenItem(true);
     Click(form.L_Add);
     Click(form.L_Save);
     Click(form.SubNextBtn);  // the auto-save fails alike, and the item stays
-    ASSERT_EQ(errors_.size(), 2u);
-    EXPECT_TRUE(errors_[0].endsWith(QStringLiteral("dane/1_1.ini\". It links to a file outside the data directory.")));
+    ASSERT_EQ(FErrors.size(), 2u);
+    EXPECT_TRUE(FErrors[0].endsWith(QStringLiteral("dane/1_1.ini\". It links to a file outside the data directory.")));
     EXPECT_EQ(form.CurrentItem, 1);
-    EXPECT_EQ(TempDir::Read(dir_.File("victim.txt")), "keep");
+    EXPECT_EQ(TempDir::Read(FDir.File("victim.txt")), "keep");
 }
 
 // Only what the author types reaches a description: a long one is shown shortened and read-only,
@@ -483,7 +483,7 @@ TEST_F(HotspotsTest, SelectingAHotspotNeverChangesItsDescription) {
     for (const size_t length : {size_t(40), TMainForm::LongestEditedDescription, size_t(40000)}) {
         SCOPED_TRACE(length);
         const std::string opis(length, '\x9C');  // a Polish letter in Windows-1250
-        TempDir::Write(dir_.Dir() + "dane/1_2.ini", "[info]\r\ncount=1\r\n" + HotspotSection(1, 10, 10, 50, 50, opis));
+        TempDir::Write(FDir.Dir() + "dane/1_2.ini", "[info]\r\ncount=1\r\n" + HotspotSection(1, 10, 10, 50, 50, opis));
         TMainForm& form = OpenItem(true);
         Click(form.SubNextBtn);
         ClickView(20, 20);
@@ -495,8 +495,8 @@ TEST_F(HotspotsTest, SelectingAHotspotNeverChangesItsDescription) {
         EXPECT_TRUE(Hotspot(0)->Opis == (editable ? opis + "!" : opis));
         EXPECT_EQ(form.HotspotsEdited(), editable);
         Click(form.L_Save);
-        EXPECT_EQ(TMemIniFile(dir_.Dir() + "dane/1_2.ini").GetValue("1", "opis", "").size(), editable ? length + 1 : length);
-        form_.reset();
+        EXPECT_EQ(TMemIniFile(FDir.Dir() + "dane/1_2.ini").GetValue("1", "opis", "").size(), editable ? length + 1 : length);
+        FForm.reset();
     }
 }
 
@@ -515,7 +515,7 @@ TEST_F(HotspotsTest, AHandlerThatFailsWhileHotspotsGoIsReported) {
     EXPECT_EQ(form.CurrentItem, 2);
     EXPECT_EQ(Layers().LayerCount(), 3);
     QCoreApplication::processEvents();
-    EXPECT_EQ(errors_, (std::vector<QString>{QStringLiteral("list failed."), QStringLiteral("disposing failed.")}));
+    EXPECT_EQ(FErrors, (std::vector<QString>{QStringLiteral("list failed."), QStringLiteral("disposing failed.")}));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ struct TPreviewSeen {
 class ShowZnakTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string dane = dir_.Dir() + "dane/";
+        const std::string dane = FDir.Dir() + "dane/";
         TempDir::Write(dane + "znaki.txt",
                        "AB.jpg\tpierwszy\r\nB.jpg\tdrugi\r\nbez tabulatora C.jpg\r\nfit.jpg\tMie\xB6\xE6 si\xEA\r\n");
         WriteJpeg(dane + "znaki/fit.jpg", 804, 591);
@@ -54,64 +54,64 @@ protected:
         WriteJpeg(dane + "znaki/C.jpg", 30, 20);
         WriteJpeg(dane + "znaki/\xC5\xBC\x6F\xC5\x82w.jpg", 30, 20);  // UTF-8 on disk
         TempDir::Write(dane + "znaki/bad.jpg", std::string("\xFF\xD8", 2));
-        previous_ = TImageForm::SetShowModalHook([this](TImageForm& form) {
-            seen_.push_back({form.OpisLabel->Caption(), form.ShowImage->ScaleMode(), form.ShowImage->Bitmap().Width(),
+        FPrevious = TImageForm::SetShowModalHook([this](TImageForm& form) {
+            FSeen.push_back({form.OpisLabel->Caption(), form.ShowImage->ScaleMode(), form.ShowImage->Bitmap().Width(),
                              form.ShowImage->Bitmap().Height()});
             return 1;
         });
         TMainFormOptions options;
-        options.AppDir = dir_.Dir();
+        options.AppDir = FDir.Dir();
         options.ScreenSize = QSize(1024, 768);
-        form_ = std::make_unique<TMainForm>(options);
+        FForm = std::make_unique<TMainForm>(options);
     }
     void TearDown() override {
-        form_.reset();
-        TImageForm::SetShowModalHook(previous_);
+        FForm.reset();
+        TImageForm::SetShowModalHook(FPrevious);
     }
 
-    TempDir dir_;
-    std::unique_ptr<TMainForm> form_;
-    std::vector<TPreviewSeen> seen_;
-    TImageForm::TShowModalHook previous_;
+    TempDir FDir;
+    std::unique_ptr<TMainForm> FForm;
+    std::vector<TPreviewSeen> FSeen;
+    TImageForm::TShowModalHook FPrevious;
 };
 
 TEST_F(ShowZnakTest, APictureThatFitsKeepsItsSizeALargerOneIsShrunk) {
-    form_->ShowZnak("fit");
-    form_->ShowZnak("wide");
-    form_->ShowZnak("tall");
-    ASSERT_EQ(seen_.size(), 3u);
-    EXPECT_EQ(seen_[0].Mode, TScaleMode::smNormal);
-    EXPECT_EQ(seen_[0].Width, 804);
-    EXPECT_EQ(seen_[1].Mode, TScaleMode::smResize);
-    EXPECT_EQ(seen_[2].Mode, TScaleMode::smResize);
+    FForm->ShowZnak("fit");
+    FForm->ShowZnak("wide");
+    FForm->ShowZnak("tall");
+    ASSERT_EQ(FSeen.size(), 3u);
+    EXPECT_EQ(FSeen[0].Mode, TScaleMode::smNormal);
+    EXPECT_EQ(FSeen[0].Width, 804);
+    EXPECT_EQ(FSeen[1].Mode, TScaleMode::smResize);
+    EXPECT_EQ(FSeen[2].Mode, TScaleMode::smResize);
     // Each preview starts afresh.
-    form_->ShowZnak("fit");
-    EXPECT_EQ(seen_[3].Mode, TScaleMode::smNormal);
+    FForm->ShowZnak("fit");
+    EXPECT_EQ(FSeen[3].Mode, TScaleMode::smNormal);
 }
 
 TEST_F(ShowZnakTest, CaptionComesFromTheFirstLineContainingTheName) {
-    form_->ShowZnak("B");
-    form_->ShowZnak("C");
-    form_->ShowZnak("fit");
-    ASSERT_EQ(seen_.size(), 3u);
-    EXPECT_EQ(seen_[0].Caption, "pierwszy");  // "AB.jpg" comes first and contains "B.jpg"
-    EXPECT_EQ(seen_[1].Caption, "bez tabulatora C.jpg");
-    EXPECT_EQ(seen_[2].Caption, "Mie\xB6\xE6 si\xEA");
-    EXPECT_EQ(form_->GetOpis("nothing"), "");
+    FForm->ShowZnak("B");
+    FForm->ShowZnak("C");
+    FForm->ShowZnak("fit");
+    ASSERT_EQ(FSeen.size(), 3u);
+    EXPECT_EQ(FSeen[0].Caption, "pierwszy");  // "AB.jpg" comes first and contains "B.jpg"
+    EXPECT_EQ(FSeen[1].Caption, "bez tabulatora C.jpg");
+    EXPECT_EQ(FSeen[2].Caption, "Mie\xB6\xE6 si\xEA");
+    EXPECT_EQ(FForm->GetOpis("nothing"), "");
 }
 
 TEST_F(ShowZnakTest, ADescriptionWithPolishLettersFindsItsPicture) {
-    form_->ShowZnak("\xBF\x6F\xB3w");  // Windows-1250
-    ASSERT_EQ(seen_.size(), 1u);
-    EXPECT_EQ(seen_[0].Caption, "");
-    EXPECT_EQ(seen_[0].Width, 30);
+    FForm->ShowZnak("\xBF\x6F\xB3w");  // Windows-1250
+    ASSERT_EQ(FSeen.size(), 1u);
+    EXPECT_EQ(FSeen[0].Caption, "");
+    EXPECT_EQ(FSeen[0].Width, 30);
 }
 
 TEST_F(ShowZnakTest, AMissingOrUndecodablePictureShowsNoWindow) {
-    form_->ShowZnak("missing");
-    form_->ShowZnak("");
-    EXPECT_THROW(form_->ShowZnak("bad"), Exception);
-    EXPECT_TRUE(seen_.empty());
+    FForm->ShowZnak("missing");
+    FForm->ShowZnak("");
+    EXPECT_THROW(FForm->ShowZnak("bad"), Exception);
+    EXPECT_TRUE(FSeen.empty());
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(dynamic_cast<TImageForm*>(w), nullptr);
 }
 
@@ -120,10 +120,10 @@ TEST_F(ShowZnakTest, AMissingOrUndecodablePictureShowsNoWindow) {
 class ImageFormTest : public ::testing::Test {
 protected:
     void Load(TImageForm& form, int width, int height) {
-        WriteJpeg(dir_.Dir() + "sign.jpg", width, height);
-        form.ShowImage->Bitmap().LoadPictureFile(dir_.Dir() + "sign.jpg");
+        WriteJpeg(FDir.Dir() + "sign.jpg", width, height);
+        form.ShowImage->Bitmap().LoadPictureFile(FDir.Dir() + "sign.jpg");
     }
-    TempDir dir_;
+    TempDir FDir;
 };
 
 TEST_F(ImageFormTest, LayoutFramesThePictureAboveTheCaptionBand) {

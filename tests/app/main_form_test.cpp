@@ -76,31 +76,31 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Screen().SetCursor(crDefault);
-        previousShell_ = SetShellOpenHook([this](const QString& url) {
-            urls_.push_back(url);
+        FPreviousShell = SetShellOpenHook([this](const QString& url) {
+            FUrls.push_back(url);
             return true;
         });
         TApplication* app = TApplication::Instance();
         ASSERT_NE(app, nullptr);
-        previousBox_ = app->ErrorBox;
+        FPreviousBox = app->ErrorBox;
         app->ErrorBox = [this](const QString& title, const QString& text) {
-            boxes_.push_back(title + "|" + text);
+            FBoxes.push_back(title + "|" + text);
         };
     }
     void TearDown() override {
-        form_.reset();
-        SetShellOpenHook(previousShell_);
-        TApplication::Instance()->ErrorBox = previousBox_;
+        FForm.reset();
+        SetShellOpenHook(FPreviousShell);
+        TApplication::Instance()->ErrorBox = FPreviousBox;
         Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(bool editor = false, QSize screen = QSize(1024, 768), std::string appDir = {}) {
         TMainFormOptions options;
-        options.AppDir = appDir.empty() ? dir_.Dir() : appDir;
+        options.AppDir = appDir.empty() ? FDir.Dir() : appDir;
         options.EditorMode = editor;
         options.ScreenSize = screen;
-        form_ = std::make_unique<TMainForm>(options);
-        return *form_;
+        FForm = std::make_unique<TMainForm>(options);
+        return *FForm;
     }
     // Shows the window at the stage's size, so stage and window coordinates agree.
     TMainForm& OpenShown(bool editor = false) {
@@ -114,22 +114,22 @@ protected:
 
     // A click where the window system would deliver it: to the topmost control under the point.
     void ClickStage(int x, int y) {
-        const QPoint at = form_->MainImage->mapTo(form_.get(), QPoint(x, y));
-        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+        const QPoint at = FForm->MainImage->mapTo(FForm.get(), QPoint(x, y));
+        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
     }
     void Click(QWidget* control) {
-        const QPoint at = control->mapTo(form_.get(), control->rect().center());
-        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+        const QPoint at = control->mapTo(FForm.get(), control->rect().center());
+        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
     }
     void MoveTo(QWidget* control) {
-        QTest::mouseMove(form_->windowHandle(), control->mapTo(form_.get(), control->rect().center()));
+        QTest::mouseMove(FForm->windowHandle(), control->mapTo(FForm.get(), control->rect().center()));
     }
     QRgb ShownPixel(QWidget* control, QPoint at) {
-        const QImage shot = form_->grab().toImage();
-        return shot.pixel(control->mapTo(form_.get(), at));
+        const QImage shot = FForm->grab().toImage();
+        return shot.pixel(control->mapTo(FForm.get(), at));
     }
 
-    bool Shown(const char* name) { return !form_->FindControl(name)->isHidden(); }
+    bool Shown(const char* name) { return !FForm->FindControl(name)->isHidden(); }
     void ExpectScreen(bool menu, bool index, bool page) {
         EXPECT_EQ(Shown("opis"), menu);
         for (const char* name : {"SubPrevBtn", "SubNextBtn", "sub_image", "InfoLabel"}) EXPECT_EQ(Shown(name), page) << name;
@@ -138,18 +138,18 @@ protected:
             EXPECT_TRUE(Shown(name)) << name;
     }
 
-    TempDir dir_;
-    std::unique_ptr<TMainForm> form_;
-    std::vector<QString> urls_;
-    std::vector<QString> boxes_;
-    TShellOpenHook previousShell_;
-    TApplication::TErrorBoxFunc previousBox_;
+    TempDir FDir;
+    std::unique_ptr<TMainForm> FForm;
+    std::vector<QString> FUrls;
+    std::vector<QString> FBoxes;
+    TShellOpenHook FPreviousShell;
+    TApplication::TErrorBoxFunc FPreviousBox;
 };
 
 // --- start-up ---------------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, StartsOnTheMenuOfAFullCatalogue) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     TMainForm& form = Open();
     EXPECT_EQ(form.CurrentPage, 0);
     EXPECT_EQ(form.CurrentItem, 1);
@@ -162,11 +162,11 @@ TEST_F(MainFormTest, StartsOnTheMenuOfAFullCatalogue) {
     EXPECT_EQ(form.SignList->Strings(1), "b2.jpg\tStop");
     EXPECT_EQ(form.InfoIni->GetNumber("2", "Items", 1), 2);
     EXPECT_EQ(Screen().Cursor(), crDefault);
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(FBoxes.empty());
 }
 
 TEST_F(MainFormTest, StartsFromAFolderWithPolishLettersInItsName) {
-    const std::string appDir = dir_.Dir() + "Katalog \xC5\xBC\xC3\xB3\xC5\x82w/";  // UTF-8 "żółw"
+    const std::string appDir = FDir.Dir() + "Katalog \xC5\xBC\xC3\xB3\xC5\x82w/";  // UTF-8 "żółw"
     WriteFullCatalogue(appDir);
     TMainForm& form = Open(false, QSize(1024, 768), appDir);
     EXPECT_EQ(form.CurrentItem, 1);
@@ -175,7 +175,7 @@ TEST_F(MainFormTest, StartsFromAFolderWithPolishLettersInItsName) {
     EXPECT_EQ(form.SignList->Count(), 2);
     form.spis_Click(1);
     EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(FBoxes.empty());
 }
 
 TEST_F(MainFormTest, AnEmptyDataDirectoryKeepsEveryControlAsCreated) {
@@ -190,7 +190,7 @@ TEST_F(MainFormTest, AnEmptyDataDirectoryKeepsEveryControlAsCreated) {
         const bool hiddenAtStart = name == "_opis" || name == "PreviewBtn" || name.rfind("L_", 0) == 0;
         EXPECT_EQ(form.FindControl(name)->isHidden(), hiddenAtStart) << name;
     }
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(FBoxes.empty());
 }
 
 TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
@@ -245,7 +245,7 @@ TEST_F(MainFormTest, WindowAndControlsHaveTheirFixedSettings) {
 }
 
 TEST_F(MainFormTest, ItemViewScrollsLargeItemsWithItsOwnBarsAndStartsUnscrolled) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     TMainForm& form = OpenShown();
     TImgView32& view = *form.sub_image;
     EXPECT_FALSE(view.Centered());
@@ -309,7 +309,7 @@ TEST_F(MainFormTest, EditorModeComesOnlyFromAFirstArgumentOfExactlyDEBUG) {
 }
 
 TEST_F(MainFormTest, EditorButtonsShowOnEveryScreenOnlyInEditorMode) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     for (const bool editor : {true, false}) {
         TMainForm& form = OpenShown(editor);
         auto expectButtons = [&](const char* where) {
@@ -331,7 +331,7 @@ TEST_F(MainFormTest, EditorButtonsShowOnEveryScreenOnlyInEditorMode) {
 // --- clicking through ------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, ChapterIndexAndItemLinksNavigate) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     TMainForm& form = OpenShown();
 
     Click(form.cxLabel1);
@@ -378,24 +378,24 @@ TEST_F(MainFormTest, ChapterIndexAndItemLinksNavigate) {
 }
 
 TEST_F(MainFormTest, StageClicksCloseOrOpenTheWebPage) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     TMainForm& form = OpenShown();
     ClickStage(10, 670);
-    ASSERT_EQ(urls_.size(), 1u);
-    EXPECT_EQ(urls_[0], QString::fromLatin1(PublisherUrl));
+    ASSERT_EQ(FUrls.size(), 1u);
+    EXPECT_EQ(FUrls[0], QString::fromLatin1(PublisherUrl));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.CurrentPage, 0);
 
     // At 10, 600 the close link lies over the web area and takes the click.
     ClickStage(10, 600);
-    EXPECT_EQ(urls_.size(), 1u);
+    EXPECT_EQ(FUrls.size(), 1u);
     EXPECT_FALSE(form.isVisible());
 }
 
 // --- hover frames ----------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, HoverFramesShowInTheirColoursAndGoOnLeave) {
-    WriteFullCatalogue(dir_.Dir());
+    WriteFullCatalogue(FDir.Dir());
     TMainForm& form = OpenShown();
     Click(form.cxLabel1);
     MoveTo(form.cxLabel10);  // away from the chapter link just clicked
@@ -446,14 +446,14 @@ TEST_F(MainFormTest, StageIsCentredWithTruncatingDivision) {
 // --- errors ----------------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
-    WriteFullCatalogue(dir_.Dir());
-    const std::string dane = dir_.Dir() + "dane/";
+    WriteFullCatalogue(FDir.Dir());
+    const std::string dane = FDir.Dir() + "dane/";
     TempDir::Write(dane + "p_menu.jpg", "this is no picture");
     TempDir::Write(dane + "p_3.jpg", "neither is this");
 
     TMainForm& form = OpenShown();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
+    ASSERT_EQ(FBoxes.size(), 1u);
+    EXPECT_EQ(FBoxes[0], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
     EXPECT_EQ(Screen().Cursor(), crDefault);
     // As with a missing menu picture, every control keeps the visibility it was created with, and the
     // rest of the start-up still ran.
@@ -465,43 +465,43 @@ TEST_F(MainFormTest, UndecodablePicturesAreReportedAndTheProgramGoesOn) {
     EXPECT_FALSE(form.opis->toPlainText().isEmpty());
 
     Click(form.cxLabel2);  // tag 3
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[1], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
+    ASSERT_EQ(FBoxes.size(), 2u);
+    EXPECT_EQ(FBoxes[1], QStringLiteral("Velmora - Holvenor|JPEG error #53."));
     EXPECT_EQ(Screen().Cursor(), crDefault);
 
     Click(form.cxLabel1);
     EXPECT_EQ(form.CurrentPage, 1);
     EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
     EXPECT_TRUE(Near(StagePixel(form, 500, 400), Page1Color));
-    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(FBoxes.size(), 2u);
 }
 
 // Each file of the start-up reports its own failure; the ones after it are still read.
 TEST_F(MainFormTest, AStartUpFileThatCannotBeReadKeepsTheOthers) {
     for (const char* file : {"info.ini", "znaki.txt", "opis.rtf"}) {
         SCOPED_TRACE(file);
-        WriteFullCatalogue(dir_.Dir());
-        const std::string path = dir_.Dir() + "dane/" + file;
+        WriteFullCatalogue(FDir.Dir());
+        const std::string path = FDir.Dir() + "dane/" + file;
         std::filesystem::resize_file(path, uintmax_t(1) << 31);  // too large to read
-        boxes_.clear();
+        FBoxes.clear();
         TMainForm& form = Open();
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0], QString::fromStdString("Velmora - Holvenor|Cannot open file \"" + path + "\". File too large."));
+        ASSERT_EQ(FBoxes.size(), 1u);
+        EXPECT_EQ(FBoxes[0], QString::fromStdString("Velmora - Holvenor|Cannot open file \"" + path + "\". File too large."));
         EXPECT_EQ(form.SignList->Count(), std::string(file) == "znaki.txt" ? 0 : 2);
         EXPECT_EQ(form.opis->toPlainText().isEmpty(), std::string(file) == "opis.rtf");
         EXPECT_TRUE(Near(StagePixel(form, 500, 400), MenuColor));
-        form_.reset();
+        FForm.reset();
     }
 }
 
 TEST_F(MainFormTest, AnUndecodableItemLeavesTheItemShownCurrentAndResetsTheCursor) {
-    WriteFullCatalogue(dir_.Dir());
-    TempDir::Write(dir_.Dir() + "dane/p_1_2.jpg", std::string("\xFF\xD8", 2));
+    WriteFullCatalogue(FDir.Dir());
+    TempDir::Write(FDir.Dir() + "dane/p_1_2.jpg", std::string("\xFF\xD8", 2));
     TMainForm& form = OpenShown();
     Click(form.cxLabel1);
     Click(form.SubNextBtn);
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_TRUE(boxes_[0].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
+    ASSERT_EQ(FBoxes.size(), 1u);
+    EXPECT_TRUE(FBoxes[0].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
     EXPECT_EQ(form.CurrentItem, 1);
     EXPECT_EQ(form.InfoLabel->Caption(), "1 / 3");
     EXPECT_EQ(form.sub_image->Bitmap().Width(), 100);
@@ -513,27 +513,27 @@ TEST_F(MainFormTest, AnUndecodableItemLeavesTheItemShownCurrentAndResetsTheCurso
 }
 
 TEST_F(MainFormTest, AMenuPictureFetchedAheadIsShownOnlyIfItIsTheMenusFile) {
-    WriteFullCatalogue(dir_.Dir());
-    const std::string dane = dir_.Dir() + "dane/";
+    WriteFullCatalogue(FDir.Dir());
+    const std::string dane = FDir.Dir() + "dane/";
     for (const char* fetched : {"p_menu.jpg", "p_1.jpg"}) {
         SCOPED_TRACE(fetched);
         TPictureFetch fetch;
         fetch.Load(dane + fetched);
         TMainFormOptions options;
-        options.AppDir = dir_.Dir();
+        options.AppDir = FDir.Dir();
         options.ScreenSize = QSize(1024, 768);
         options.MenuPicture = &fetch;
-        form_ = std::make_unique<TMainForm>(options);
+        FForm = std::make_unique<TMainForm>(options);
         // Whether taken or not, the form is done with it once it stands.
         EXPECT_TRUE(fetch.Path().empty());
-        EXPECT_TRUE(Near(StagePixel(*form_, 500, 400), MenuColor));
-        form_.reset();
+        EXPECT_TRUE(Near(StagePixel(*FForm, 500, 400), MenuColor));
+        FForm.reset();
     }
 }
 
 TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeverStale) {
-    WriteFullCatalogue(dir_.Dir());
-    const std::string dane = dir_.Dir() + "dane/";
+    WriteFullCatalogue(FDir.Dir());
+    const std::string dane = FDir.Dir() + "dane/";
     TMainForm& form = OpenShown();
     auto expectShows = [&](const std::string& file) {
         TBitmap32 direct;
@@ -554,7 +554,7 @@ TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeve
     TempDir::Write(dane + "p_2.jpg", "no picture");
     Click(form.cxLabel1);
     Click(form.s1);
-    ASSERT_EQ(boxes_.size(), 1u);
+    ASSERT_EQ(FBoxes.size(), 1u);
     WriteJpeg(dane + "p_2.jpg", 1024, 768, Page2Color);
     WriteJpeg(dane + "p_2_1.jpg", 333, 90, ItemColor);
     Click(form.s1);
@@ -564,8 +564,8 @@ TEST_F(MainFormTest, ItemPicturesDecodedBesideTheirPageAreExactlyTheFilesAndNeve
     // A damaged first item is reported by the load that shows it, as before.
     TempDir::Write(dane + "p_1_1.jpg", std::string("\xFF\xD8", 2));
     Click(form.cxLabel1);
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_TRUE(boxes_[1].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
+    ASSERT_EQ(FBoxes.size(), 2u);
+    EXPECT_TRUE(FBoxes[1].startsWith(QStringLiteral("Velmora - Holvenor|JPEG error #")));
     EXPECT_EQ(Screen().Cursor(), crDefault);
 }
 

@@ -73,8 +73,8 @@ std::vector<std::pair<TPoint, TColor32>> DrawOrder(const TBitmap32& bmp) {
 
 class Primitives : public ::testing::TestWithParam<BlendVariant> {
 protected:
-    Primitives() : variant_(GetParam()) {}
-    BlendVariantScope variant_;
+    Primitives() : FVariant(GetParam()) {}
+    BlendVariantScope FVariant;
 };
 
 std::string VariantName(const ::testing::TestParamInfo<BlendVariant>& info) {

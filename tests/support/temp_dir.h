@@ -14,20 +14,20 @@ public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "velmora_XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
+        FPath = pattern;
     }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+        std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(FPath, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     // The directory with a trailing "/".
-    std::string Dir() const { return path_.string() + "/"; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    std::string Dir() const { return FPath.string() + "/"; }
+    std::string File(const std::string& name) const { return (FPath / name).string(); }
 
     static void Write(const std::string& path, const std::string& bytes) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -41,12 +41,12 @@ public:
     // Names of the entries in the directory, to find stray temporary files.
     int EntryCount() const {
         int n = 0;
-        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(path_)) ++n;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(FPath)) ++n;
         return n;
     }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path FPath;
 };
 
 }  // namespace velmora::testing

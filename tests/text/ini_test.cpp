@@ -17,12 +17,12 @@ namespace {
 class IniFixture : public ::testing::Test {
 protected:
     TMemIniFile& Load(const std::string& text) {
-        TempDir::Write(dir_.File("t.ini"), text);
-        ini_ = std::make_unique<TMemIniFile>(dir_.File("t.ini"));
-        return *ini_;
+        TempDir::Write(FDir.File("t.ini"), text);
+        FIni = std::make_unique<TMemIniFile>(FDir.File("t.ini"));
+        return *FIni;
     }
-    TempDir dir_;
-    std::unique_ptr<TMemIniFile> ini_;
+    TempDir FDir;
+    std::unique_ptr<TMemIniFile> FIni;
 };
 
 using IniLoading = IniFixture;
@@ -76,10 +76,10 @@ TEST_F(IniLoading, ByteOrderMarkHidesTheFirstHeader) {
 }
 
 TEST_F(IniLoading, MissingFilesAndDirectoriesGiveAnEmptyStore) {
-    TMemIniFile missing(dir_.File("none.ini"));
+    TMemIniFile missing(FDir.File("none.ini"));
     EXPECT_EQ(missing.Sections().Count(), 0);
     EXPECT_EQ(missing.GetNumber("info", "count", 7), 7);
-    TMemIniFile directory(dir_.Dir());
+    TMemIniFile directory(FDir.Dir());
     EXPECT_EQ(directory.Sections().Count(), 0);
     TMemIniFile unnamed("");
     EXPECT_EQ(unnamed.GetValue("a", "b", "c"), "c");
@@ -120,13 +120,13 @@ TEST_F(IniLoading, GetNumberFallsBackToTheDefault) {
 }
 
 TEST_F(IniWriting, SetValueKeepsBlanksInMemoryButNotAcrossAFile) {
-    TMemIniFile ini(dir_.File("blanks.ini"));
+    TMemIniFile ini(FDir.File("blanks.ini"));
     ini.SetValue("s", "k", "  padded  ");
     ini.SetValue("s", " n ", "v");
     EXPECT_EQ(ini.GetValue("s", "k", ""), "  padded  ");
     EXPECT_EQ(ini.GetValue("s", " n ", ""), "v");
     ini.SaveFile();
-    TMemIniFile again(dir_.File("blanks.ini"));
+    TMemIniFile again(FDir.File("blanks.ini"));
     EXPECT_EQ(again.GetValue("s", "k", ""), "padded");
     EXPECT_EQ(again.GetValue("s", "n", ""), "v");
 }
@@ -156,18 +156,18 @@ TEST_F(IniWriting, LookUpsSeeEveryChange) {
 }
 
 TEST_F(IniWriting, SaveFileWritesExactBytes) {
-    TMemIniFile ini(dir_.File("h.ini"));
+    TMemIniFile ini(FDir.File("h.ini"));
     ini.SetNumber("info", "count", 1);
     ini.SetNumber("1", "width", 100);
     ini.SaveFile();
-    EXPECT_EQ(TempDir::Read(dir_.File("h.ini")), "[info]\r\ncount=1\r\n\r\n[1]\r\nwidth=100\r\n\r\n");
+    EXPECT_EQ(TempDir::Read(FDir.File("h.ini")), "[info]\r\ncount=1\r\n\r\n[1]\r\nwidth=100\r\n\r\n");
 
-    TempDir::Write(dir_.File("old.ini"), "; comment\n[x]\nk=v\n");
-    TMemIniFile cleared(dir_.File("old.ini"));
+    TempDir::Write(FDir.File("old.ini"), "; comment\n[x]\nk=v\n");
+    TMemIniFile cleared(FDir.File("old.ini"));
     cleared.ClearAll();
     cleared.SaveFile();
-    EXPECT_TRUE(std::filesystem::exists(dir_.File("old.ini")));
-    EXPECT_EQ(TempDir::Read(dir_.File("old.ini")), "");
+    EXPECT_TRUE(std::filesystem::exists(FDir.File("old.ini")));
+    EXPECT_EQ(TempDir::Read(FDir.File("old.ini")), "");
 }
 
 TEST(StringHash, HashesUpperCasedBytesWithRotation) {

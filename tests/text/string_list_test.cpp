@@ -101,33 +101,33 @@ TEST(StringListFiles, OpenErrorsNameThePathAndTheCause) {
 class SaveFailure : public ::testing::Test {
 protected:
     void SetUp() override {
-        TempDir::Write(dir_.File("1_1.ini"), kOld);
-        ini_ = std::make_unique<TMemIniFile>(dir_.File("1_1.ini"));
-        ini_->SetValue("1", "opis", std::string(4000, 'x'));
+        TempDir::Write(FDir.File("1_1.ini"), kOld);
+        FIni = std::make_unique<TMemIniFile>(FDir.File("1_1.ini"));
+        FIni->SetValue("1", "opis", std::string(4000, 'x'));
     }
     void ExpectOldFileAlone() {
-        EXPECT_EQ(TempDir::Read(dir_.File("1_1.ini")), kOld);
-        EXPECT_EQ(dir_.EntryCount(), 1);
+        EXPECT_EQ(TempDir::Read(FDir.File("1_1.ini")), kOld);
+        EXPECT_EQ(FDir.EntryCount(), 1);
         // The store in memory is unchanged.
-        EXPECT_EQ(ini_->GetValue("info", "count", ""), "1");
-        EXPECT_EQ(ini_->GetValue("1", "opis", "").size(), 4000u);
+        EXPECT_EQ(FIni->GetValue("info", "count", ""), "1");
+        EXPECT_EQ(FIni->GetValue("1", "opis", "").size(), 4000u);
     }
     static constexpr const char* kOld = "[info]\r\ncount=1\r\n\r\n";
-    TempDir dir_;
-    std::unique_ptr<TMemIniFile> ini_;
+    TempDir FDir;
+    std::unique_ptr<TMemIniFile> FIni;
 };
 
 TEST_F(SaveFailure, PathInAMissingDirectory) {
-    TMemIniFile ini(dir_.File("no/such/dir/x.ini"));
+    TMemIniFile ini(FDir.File("no/such/dir/x.ini"));
     ini.SetNumber("info", "count", 0);
     try {
         ini.SaveFile();
         FAIL();
     } catch (const EFileCreateError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Cannot create file \"" + dir_.File("no/such/dir/x.ini") + "\". No such file or directory");
+                  "Cannot create file \"" + FDir.File("no/such/dir/x.ini") + "\". No such file or directory");
     }
-    EXPECT_THROW(TStringList().SaveLines(dir_.File("no/x.txt")), EFileCreateError);
+    EXPECT_THROW(TStringList().SaveLines(FDir.File("no/x.txt")), EFileCreateError);
     ExpectOldFileAlone();
 }
 
@@ -135,20 +135,20 @@ TEST_F(SaveFailure, PathInAMissingDirectory) {
 class TFileSizeLimit {
 public:
     explicit TFileSizeLimit(rlim_t bytes) {
-        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &old_), 0);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = old_;
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &FOld), 0);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = FOld;
         small.rlim_cur = bytes;
         EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     }
     ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FOldHandler);
     }
 
 private:
-    struct rlimit old_ {};
-    void (*oldHandler_)(int) = SIG_DFL;
+    struct rlimit FOld {};
+    void (*FOldHandler)(int) = SIG_DFL;
 };
 
 TEST_F(SaveFailure, WriteFailsHalfway) {
@@ -156,22 +156,22 @@ TEST_F(SaveFailure, WriteFailsHalfway) {
     {
         TFileSizeLimit limit(1000);
         try {
-            ini_->SaveFile();
+            FIni->SaveFile();
         } catch (const EFileCreateError& e) {
             message = e.what();
         }
     }
-    EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". File too large");
+    EXPECT_EQ(message, "Cannot create file \"" + FDir.File("1_1.ini") + "\". File too large");
     ExpectOldFileAlone();
 }
 
 TEST_F(SaveFailure, TargetIsADirectory) {
-    TMemIniFile ini(dir_.File("sub"));
-    std::filesystem::create_directory(dir_.File("sub"));
-    TempDir::Write(dir_.File("sub/keep"), "k");
+    TMemIniFile ini(FDir.File("sub"));
+    std::filesystem::create_directory(FDir.File("sub"));
+    TempDir::Write(FDir.File("sub/keep"), "k");
     EXPECT_THROW(ini.SaveFile(), EFileCreateError);
-    EXPECT_EQ(TempDir::Read(dir_.File("sub/keep")), "k");
-    EXPECT_EQ(dir_.EntryCount(), 2);
+    EXPECT_EQ(TempDir::Read(FDir.File("sub/keep")), "k");
+    EXPECT_EQ(FDir.EntryCount(), 2);
 }
 
 // The message SaveFile raises when run by a user without root's rights. Root may write anywhere, so
@@ -209,16 +209,16 @@ std::string SaveAsNonWriter(TMemIniFile& ini) {
 
 TEST_F(SaveFailure, ReadOnlyDirectory) {
     namespace fs = std::filesystem;
-    fs::permissions(dir_.Dir(), fs::perms(0555));
-    fs::permissions(dir_.File("1_1.ini"), fs::perms(0644));
-    std::string message = SaveAsNonWriter(*ini_);
-    EXPECT_EQ(message, "Cannot create file \"" + dir_.File("1_1.ini") + "\". Permission denied");
+    fs::permissions(FDir.Dir(), fs::perms(0555));
+    fs::permissions(FDir.File("1_1.ini"), fs::perms(0644));
+    std::string message = SaveAsNonWriter(*FIni);
+    EXPECT_EQ(message, "Cannot create file \"" + FDir.File("1_1.ini") + "\". Permission denied");
     ExpectOldFileAlone();
     // A write-protected file in a directory open to everyone stays too.
-    fs::permissions(dir_.Dir(), fs::perms::all);
-    fs::permissions(dir_.File("1_1.ini"), fs::perms(0444));
-    EXPECT_EQ(SaveAsNonWriter(*ini_), message);
-    fs::permissions(dir_.Dir(), fs::perms::owner_all);
+    fs::permissions(FDir.Dir(), fs::perms::all);
+    fs::permissions(FDir.File("1_1.ini"), fs::perms(0444));
+    EXPECT_EQ(SaveAsNonWriter(*FIni), message);
+    fs::permissions(FDir.Dir(), fs::perms::owner_all);
     ExpectOldFileAlone();
 }
 
@@ -226,28 +226,28 @@ TEST_F(SaveFailure, ReadOnlyDirectory) {
 // once its space is reserved; one that may not, or one without room for the new text, stays.
 TEST_F(SaveFailure, ReadOnlyDirectoryFallsBackToWritingTheFileInPlace) {
     namespace fs = std::filesystem;
-    const std::string file = dir_.File("1_1.ini");
+    const std::string file = FDir.File("1_1.ini");
     const std::string cause = "Cannot create file \"" + file + "\". ";
-    fs::permissions(dir_.Dir(), fs::perms(0555));
+    fs::permissions(FDir.Dir(), fs::perms(0555));
     fs::permissions(file, fs::perms(0444));
-    EXPECT_EQ(SaveAsNonWriter(*ini_), cause + "Permission denied");
+    EXPECT_EQ(SaveAsNonWriter(*FIni), cause + "Permission denied");
     ExpectOldFileAlone();
     fs::permissions(file, fs::perms(0666));
     {
         TFileSizeLimit limit(1000);
-        EXPECT_EQ(SaveAsNonWriter(*ini_), cause + "File too large");
+        EXPECT_EQ(SaveAsNonWriter(*FIni), cause + "File too large");
     }
     ExpectOldFileAlone();
-    EXPECT_EQ(SaveAsNonWriter(*ini_), "saved");
-    EXPECT_EQ(TempDir::Read(file), ini_->FileText());
+    EXPECT_EQ(SaveAsNonWriter(*FIni), "saved");
+    EXPECT_EQ(TempDir::Read(file), FIni->FileText());
     EXPECT_EQ(fs::status(file).permissions(), fs::perms(0666));
-    EXPECT_EQ(dir_.EntryCount(), 1);
+    EXPECT_EQ(FDir.EntryCount(), 1);
     // Shorter text leaves no tail of the longer one.
-    ini_->ClearAll();
-    ini_->SetNumber("info", "count", 0);
-    EXPECT_EQ(SaveAsNonWriter(*ini_), "saved");
+    FIni->ClearAll();
+    FIni->SetNumber("info", "count", 0);
+    EXPECT_EQ(SaveAsNonWriter(*FIni), "saved");
     EXPECT_EQ(TempDir::Read(file), "[info]\r\ncount=0\r\n\r\n");
-    fs::permissions(dir_.Dir(), fs::perms::owner_all);
+    fs::permissions(FDir.Dir(), fs::perms::owner_all);
 }
 
 TEST(SaveReplacement, KeepsPermissionsAndWritesThroughLinks) {

@@ -21,27 +21,27 @@ namespace {
 class TWatchdog {
 public:
     explicit TWatchdog(std::string what, std::chrono::seconds limit = std::chrono::seconds(120))
-        : thread_([this, what = std::move(what), limit] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
+        : FThread([this, what = std::move(what), limit] {
+              std::unique_lock<std::mutex> lock(FMutex);
+              if (!done_cv_.wait_for(lock, limit, [this] { return FDone; })) {
                   std::fprintf(stderr, "reading %s did not finish\n", what.c_str());
                   std::_Exit(3);
               }
           }) {}
     ~TWatchdog() {
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
+            std::lock_guard<std::mutex> lock(FMutex);
+            FDone = true;
         }
         done_cv_.notify_all();
-        thread_.join();
+        FThread.join();
     }
 
 private:
-    std::mutex mutex_;
+    std::mutex FMutex;
     std::condition_variable done_cv_;
-    bool done_ = false;
-    std::thread thread_;
+    bool FDone = false;
+    std::thread FThread;
 };
 
 QString Read(const std::string& rtf, QTextDocument& doc) {

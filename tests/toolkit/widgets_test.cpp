@@ -60,13 +60,13 @@ protected:
 class LinkLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        stage_ = std::make_unique<TPatternWidget>();
-        stage_->setGeometry(0, 0, 200, 120);
-        label_ = new TLinkLabel(stage_.get());
-        label_->setGeometry(LabelRect);
-        stage_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(stage_.get()));
-        QTest::mouseMove(stage_.get(), QPoint(190, 110));  // the pointer survives from test to test
+        FStage = std::make_unique<TPatternWidget>();
+        FStage->setGeometry(0, 0, 200, 120);
+        FLabel = new TLinkLabel(FStage.get());
+        FLabel->setGeometry(LabelRect);
+        FStage->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(FStage.get()));
+        QTest::mouseMove(FStage.get(), QPoint(190, 110));  // the pointer survives from test to test
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
     }
 
@@ -89,124 +89,124 @@ protected:
                   TPatternWidget::Pattern(LabelRect.right() + 1, LabelRect.bottom() + 1));
     }
 
-    QImage Shot() { return stage_->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Shot() { return FStage->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     static constexpr QRect LabelRect{30, 20, 60, 25};
-    std::unique_ptr<TPatternWidget> stage_;
-    TLinkLabel* label_ = nullptr;
+    std::unique_ptr<TPatternWidget> FStage;
+    TLinkLabel* FLabel = nullptr;
 };
 
 TEST_F(LinkLabelTest, FrameFollowsBorderStyleAndColour) {
     ExpectFrame(Shot(), nullptr);  // starts with no border and nothing of its own
 
-    label_->SetBorderColor(FrameBlueGrey);
-    label_->SetBorderStyle(TBorderStyle::bsSingle);
+    FLabel->SetBorderColor(FrameBlueGrey);
+    FLabel->SetBorderStyle(TBorderStyle::bsSingle);
     const QColor blueGrey(80, 100, 140);
     ExpectFrame(Shot(), &blueGrey);
 
-    label_->SetBorderColor(FrameLightGrey);
+    FLabel->SetBorderColor(FrameLightGrey);
     const QColor lightGrey(217, 218, 220);
     ExpectFrame(Shot(), &lightGrey);
 
-    label_->SetBorderStyle(TBorderStyle::bsNone);
+    FLabel->SetBorderStyle(TBorderStyle::bsNone);
     ExpectFrame(Shot(), nullptr);
-    EXPECT_EQ(label_->BorderColor(), FrameLightGrey) << "the colour stays as set";
+    EXPECT_EQ(FLabel->BorderColor(), FrameLightGrey) << "the colour stays as set";
 }
 
 TEST_F(LinkLabelTest, ChangesRepaintTheLabel) {
     TCountPaints counter;
-    label_->installEventFilter(&counter);
+    FLabel->installEventFilter(&counter);
     QApplication::processEvents();
     counter.Paints = 0;
 
-    label_->SetBorderStyle(TBorderStyle::bsSingle);
+    FLabel->SetBorderStyle(TBorderStyle::bsSingle);
     QApplication::processEvents();
     EXPECT_GT(counter.Paints, 0) << "showing the frame";
 
     counter.Paints = 0;
-    label_->SetBorderColor(FrameLightGrey);
+    FLabel->SetBorderColor(FrameLightGrey);
     QApplication::processEvents();
     EXPECT_GT(counter.Paints, 0) << "recolouring the frame";
 
     counter.Paints = 0;
-    label_->SetBorderStyle(TBorderStyle::bsNone);
+    FLabel->SetBorderStyle(TBorderStyle::bsNone);
     QApplication::processEvents();
     EXPECT_GT(counter.Paints, 0) << "removing the frame";
 }
 
 TEST_F(LinkLabelTest, BorderlessLabelIsLeftOutWhenThePictureRepaints) {
     TCountPaints counter;
-    label_->installEventFilter(&counter);
+    FLabel->installEventFilter(&counter);
     QApplication::processEvents();
     counter.Paints = 0;
-    stage_->repaint();
+    FStage->repaint();
     EXPECT_EQ(counter.Paints, 0) << "a new label";
 
-    label_->SetBorderStyle(TBorderStyle::bsSingle);
+    FLabel->SetBorderStyle(TBorderStyle::bsSingle);
     QApplication::processEvents();
     counter.Paints = 0;
-    stage_->repaint();
+    FStage->repaint();
     EXPECT_EQ(counter.Paints, 1) << "the frame is drawn again over the repainted picture";
     const QColor black(0, 0, 0);
     ExpectFrame(Shot(), &black);
 
-    label_->SetBorderStyle(TBorderStyle::bsNone);
+    FLabel->SetBorderStyle(TBorderStyle::bsNone);
     QApplication::processEvents();
     counter.Paints = 0;
-    stage_->repaint();
-    stage_->repaint();
+    FStage->repaint();
+    FStage->repaint();
     EXPECT_EQ(counter.Paints, 0) << "after the frame went";
     ExpectFrame(Shot(), nullptr);
 }
 
 TEST_F(LinkLabelTest, ClickEnterAndLeaveEvents) {
     std::vector<std::string> log;
-    label_->Tag = 7;
-    label_->OnClick = [&](TLinkLabel* s) { log.push_back("click " + std::to_string(s->Tag)); };
-    label_->OnMouseEnter = [&](TLinkLabel* s) { log.push_back("enter " + std::to_string(s->Tag)); };
-    label_->OnMouseLeave = [&](TLinkLabel* s) { log.push_back("leave " + std::to_string(s->Tag)); };
+    FLabel->Tag = 7;
+    FLabel->OnClick = [&](TLinkLabel* s) { log.push_back("click " + std::to_string(s->Tag)); };
+    FLabel->OnMouseEnter = [&](TLinkLabel* s) { log.push_back("enter " + std::to_string(s->Tag)); };
+    FLabel->OnMouseLeave = [&](TLinkLabel* s) { log.push_back("leave " + std::to_string(s->Tag)); };
 
-    QTest::mouseMove(stage_.get(), LabelRect.center());
-    QTest::mouseMove(stage_.get(), QPoint(150, 100));
+    QTest::mouseMove(FStage.get(), LabelRect.center());
+    QTest::mouseMove(FStage.get(), QPoint(150, 100));
     EXPECT_EQ(log, (std::vector<std::string>{"enter 7", "leave 7"}));
 
     log.clear();
-    QTest::mouseClick(label_, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseClick(label_, Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseClick(FLabel, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(FLabel, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(log, (std::vector<std::string>{"click 7"})) << "only the left button clicks";
 
     log.clear();
-    QTest::mousePress(label_, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(label_, Qt::LeftButton, {}, QPoint(LabelRect.width() + 10, 5));
+    QTest::mousePress(FLabel, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(FLabel, Qt::LeftButton, {}, QPoint(LabelRect.width() + 10, 5));
     EXPECT_TRUE(log.empty()) << "released outside: no click";
-    QTest::mouseRelease(label_, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(FLabel, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(log.empty()) << "a release without its press is no click";
 }
 
 TEST_F(LinkLabelTest, ClickHandlerMayDestroyTheLabel) {
-    QPointer<TLinkLabel> watched(label_);
+    QPointer<TLinkLabel> watched(FLabel);
     int clicks = 0;
-    label_->OnClick = [&](TLinkLabel* s) {
+    FLabel->OnClick = [&](TLinkLabel* s) {
         ++clicks;
         s->OnClick = nullptr;  // the handler's own closure must survive this
         s->deleteLater();
     };
-    QTest::mouseClick(label_, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(FLabel, Qt::LeftButton, {}, QPoint(3, 3));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(watched.isNull());
 }
 
 TEST_F(LinkLabelTest, OwnCursorYieldsToTheApplicationCursor) {
-    label_->SetCursor(crHandPoint);
-    EXPECT_EQ(label_->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_TRUE(label_->testAttribute(Qt::WA_SetCursor));
-    label_->SetCursor(crDefault);
-    EXPECT_FALSE(label_->testAttribute(Qt::WA_SetCursor)) << "the default cursor is the parent's";
+    FLabel->SetCursor(crHandPoint);
+    EXPECT_EQ(FLabel->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(FLabel->testAttribute(Qt::WA_SetCursor));
+    FLabel->SetCursor(crDefault);
+    EXPECT_FALSE(FLabel->testAttribute(Qt::WA_SetCursor)) << "the default cursor is the parent's";
 }
 
 TEST_F(LinkLabelTest, TransparentTextLabelShowsCaptionOverThePicture) {
-    TTransparentLabel* counter = new TTransparentLabel(stage_.get());
+    TTransparentLabel* counter = new TTransparentLabel(FStage.get());
     counter->setGeometry(LabelRect);
     counter->setAlignment(Qt::AlignCenter);
     counter->SetFontSpec("Verdana", 19, false);

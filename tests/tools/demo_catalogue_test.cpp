@@ -99,12 +99,12 @@ std::vector<Hotspot> ReadHotspots(const std::string& path, int& count) {
 class DemoCatalogueTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(dir_->isValid());
+        FDir = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(FDir->isValid());
         WriteDemoCatalogue(Root());
     }
-    static void TearDownTestSuite() { dir_.reset(); }
-    static std::string Root() { return dir_->path().toStdString() + "/dane"; }
+    static void TearDownTestSuite() { FDir.reset(); }
+    static std::string Root() { return FDir->path().toStdString() + "/dane"; }
     static std::string File(const std::string& name) { return Root() + "/" + name; }
 
     static int ItemCount(int page) {
@@ -112,10 +112,10 @@ protected:
         return info.GetNumber(std::to_string(page), "Items", -1);
     }
 
-    static std::unique_ptr<QTemporaryDir> dir_;
+    static std::unique_ptr<QTemporaryDir> FDir;
 };
 
-std::unique_ptr<QTemporaryDir> DemoCatalogueTest::dir_;
+std::unique_ptr<QTemporaryDir> DemoCatalogueTest::FDir;
 
 TEST_F(DemoCatalogueTest, StagePicturesFillTheStage) {
     std::vector<std::string> names = {"p_menu.jpg", "p_spis.jpg"};

@@ -29,7 +29,7 @@ struct TStageRow {
     TStageControl Kind;
     int Left, Top, Width, Height, Tag;
     TLinkLabel* TMainForm::*Field;  // none for the index entries, kept in spis_ by their tag
-    void (TMainForm::*Click)();      // web area and button links
+    void (*Click)(TMainForm& form);  // web area and button links
 };
 
 namespace {
@@ -67,10 +67,10 @@ protected:
 using enum TStageControl;
 // The index entries come in the order 1, 10, 2 .. 9; entry n lies 48 pixels below entry n - 1.
 const auto StageRows = std::to_array<TStageRow>({
-    {"ImageWww", WebArea, 0, 593, 241, 89, 0, &TMainForm::ImageWww, &TMainForm::ImageWwwClick},
-    {"CloseBtn", ButtonLink, 0, 597, 243, 65, 1, &TMainForm::CloseBtn, &TMainForm::CloseBtnClick},
+    {"ImageWww", WebArea, 0, 593, 241, 89, 0, &TMainForm::ImageWww, [](TMainForm& f) { f.ImageWwwClick(); }},
+    {"CloseBtn", ButtonLink, 0, 597, 243, 65, 1, &TMainForm::CloseBtn, [](TMainForm& f) { f.CloseBtnClick(); }},
     {"cxLabel1", ChapterLink, 0, 176, 243, 31, 1, &TMainForm::cxLabel1, nullptr},
-    {"cxLabel10", ButtonLink, 0, 100, 243, 65, 1, &TMainForm::cxLabel10, &TMainForm::SpisBtnClick},
+    {"cxLabel10", ButtonLink, 0, 100, 243, 65, 1, &TMainForm::cxLabel10, [](TMainForm& f) { f.SpisBtnClick(); }},
     {"cxLabel2", ChapterLink, 0, 248, 243, 49, 3, &TMainForm::cxLabel2, nullptr},
     {"cxLabel3", ChapterLink, 0, 307, 243, 48, 4, &TMainForm::cxLabel3, nullptr},
     {"cxLabel4", ChapterLink, 0, 360, 243, 31, 5, &TMainForm::cxLabel4, nullptr},
@@ -91,8 +91,8 @@ const auto StageRows = std::to_array<TStageRow>({
     {"spis_7", ChapterLink, 274, 454, 463, 51, 7, nullptr, nullptr},
     {"spis_8", ChapterLink, 274, 502, 463, 51, 8, nullptr, nullptr},
     {"spis_9", ChapterLink, 274, 550, 463, 51, 9, nullptr, nullptr},
-    {"SubNextBtn", ButtonLink, 775, 729, 249, 37, 2, &TMainForm::SubNextBtn, &TMainForm::SubNextBtnClick},
-    {"SubPrevBtn", ButtonLink, 244, 729, 249, 37, 2, &TMainForm::SubPrevBtn, &TMainForm::SubPrevBtnClick},
+    {"SubNextBtn", ButtonLink, 775, 729, 249, 37, 2, &TMainForm::SubNextBtn, [](TMainForm& f) { f.SubNextBtnClick(); }},
+    {"SubPrevBtn", ButtonLink, 244, 729, 249, 37, 2, &TMainForm::SubPrevBtn, [](TMainForm& f) { f.SubPrevBtnClick(); }},
 });
 
 struct TEditorButtonRow {
@@ -120,7 +120,7 @@ void TMainForm::AddStageLink(const TStageRow& row) {
     link->SetCursor(crHandPoint);
     if (row.Field != nullptr) this->*row.Field = link;
     else spis_[row.Tag] = link;
-    if (row.Click != nullptr) link->OnClick = [this, click = row.Click](TLinkLabel*) { (this->*click)(); };
+    if (row.Click != nullptr) link->OnClick = [this, click = row.Click](TLinkLabel*) { click(*this); };
     if (row.Kind == TStageControl::ChapterLink) {
         link->OnClick = [this](TLinkLabel* sender) { spis_Click(sender->Tag); };
         link->OnMouseEnter = [this](TLinkLabel* sender) { spis_MouseEnter(sender); };
@@ -146,7 +146,8 @@ void TMainForm::AddCounterAndEditorButtons() {
         button->setGeometry(8, row.Top, 89, 25);
         button->setFocusPolicy(Qt::TabFocus);
         this->*row.Field = button;
-        QObject::connect(button, &QPushButton::clicked, this, [this, button, click = row.Click] { (this->*click)(button); });
+        QObject::connect(button, &QPushButton::clicked, this,
+                         [this, button, click = row.Click] { (this->*click)(button); });
     }
 }
 

@@ -17,7 +17,6 @@ namespace velmora {
 
 namespace {
 
-
 // Hover frames: dark blue-grey for the chapter, index and close links, light grey for the item links.
 constexpr TColor LinkFrameColor = 9200720;
 constexpr TColor ItemLinkFrameColor = 14473945;

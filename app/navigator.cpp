@@ -127,12 +127,8 @@ void TNavigator::SpisBtnClick() {
     const int32_t page = CurrentPage;
     CurrentPage = 0;
     // The index has no item, so only a missing or undecodable index picture needs the page back.
-    try {
-        if (LoadImage("spis") == TShowResult::ScreenMissing) CurrentPage = page;
-    } catch (...) {
-        CurrentPage = page;
-        throw;
-    }
+    TScopeExit goBack([this, page] { CurrentPage = page; });
+    if (LoadImage("spis") != TShowResult::ScreenMissing) goBack.Dismiss();
 }
 
 void TNavigator::spis_Click(int32_t tag) {
@@ -140,18 +136,14 @@ void TNavigator::spis_Click(int32_t tag) {
     const int32_t item = CurrentItem;
     CurrentPage = tag;
     CurrentItem = 1;
-    bool stageShown = false;
-    try {
-        stageShown = ShowStage(std::to_string(tag));
-    } catch (...) {
-        CurrentPage = page;
-        CurrentItem = item;
-        throw;
-    }
-    if (!stageShown) {
-        CurrentPage = page;
-        CurrentItem = item;
-        return;
+    {
+        // A page picture that is missing or cannot be decoded leaves the numbers of what is shown.
+        TScopeExit goBack([this, page, item] {
+            CurrentPage = page;
+            CurrentItem = item;
+        });
+        if (!ShowStage(std::to_string(tag))) return;
+        goBack.Dismiss();
     }
     ShowItemOrGoBack(page, item);
 }

@@ -167,7 +167,7 @@ private:
     TWarstwaItem* NewHotspot(const TSingleRect& rect, TColor32 gripFill, const std::string& opis);
     // Puts the edit box and its button directly under a hotspot's extent.
     void PlaceDescriptionEditor(const TSingleRect& extent);
-    // Shows a description in the edit box without taking it back into the hotspot.
+    // Shows a description in the edit box; one too long to edit is shortened and read-only.
     void ShowDescription(const std::string& opis);
     // Runs one step of setting up the window; its error is reported and the next step still runs.
     template <class Step>
@@ -184,8 +184,6 @@ private:
     TBitmap32 FStagePicture;
     TBitmap32 FItemPicture;
     bool FHotspotsEdited = false;
-    // Set while the program itself writes the edit box, whose change event then takes nothing.
-    bool FShowingDescription = false;
 };
 
 }  // namespace velmora

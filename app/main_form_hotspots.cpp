@@ -204,7 +204,8 @@ void TMainForm::SelectLayer(TCustomLayer* layer) {
 }
 
 void TMainForm::ShowDescription(const std::string& opis) {
-    FShowingDescription = true;
+    // Made read-only before the text changes, so the change event of a shortened text takes nothing; a
+    // whole one reads back as the same bytes.
     if (opis.size() <= LongestEditedDescription) {
         _opis->setReadOnly(false);
         _opis->setText(FromWin1250(opis));
@@ -214,11 +215,10 @@ void TMainForm::ShowDescription(const std::string& opis) {
         _opis->setText(FromWin1250(opis.substr(0, LongestEditedDescription)) + QChar(0x2026));
         _opis->setCursorPosition(0);
     }
-    FShowingDescription = false;
 }
 
 void TMainForm::_opisPropertiesChange() {
-    if (FShowingDescription || _opis->isReadOnly()) return;
+    if (_opis->isReadOnly()) return;
     auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer);
     if (hotspot == nullptr) return;
     std::string opis = ToWin1250(_opis->text());

@@ -28,29 +28,31 @@ int64_t SectionNumber(std::string_view name) {
 
 }  // namespace
 
-std::string InfoIniPath(const std::string& appDir) { return appDir + "dane/info.ini"; }
+std::string DataDirOf(const std::string& appDir) { return appDir + "dane/"; }
 
-std::string SignListPath(const std::string& appDir) { return appDir + "dane/znaki.txt"; }
+std::string InfoIniPath(const std::string& dataDir) { return dataDir + "info.ini"; }
 
-std::string IntroTextPath(const std::string& appDir) { return appDir + "dane/opis.rtf"; }
+std::string SignListPath(const std::string& dataDir) { return dataDir + "znaki.txt"; }
 
-std::string StagePicturePath(const std::string& appDir, std::string_view screen) {
-    std::string path = appDir + "dane/p_";
+std::string IntroTextPath(const std::string& dataDir) { return dataDir + "opis.rtf"; }
+
+std::string StagePicturePath(const std::string& dataDir, std::string_view screen) {
+    std::string path = dataDir + "p_";
     path += screen;
     path += ".jpg";
     return path;
 }
 
-std::string ItemPicturePath(const std::string& appDir, int32_t page, int32_t item) {
-    return appDir + "dane/p_" + Number(page) + "_" + Number(item) + ".jpg";
+std::string ItemPicturePath(const std::string& dataDir, int32_t page, int32_t item) {
+    return dataDir + "p_" + Number(page) + "_" + Number(item) + ".jpg";
 }
 
-std::string HotspotFilePath(const std::string& appDir, int32_t page, int32_t item) {
-    return appDir + "dane/" + Number(page) + "_" + Number(item) + ".ini";
+std::string HotspotFilePath(const std::string& dataDir, int32_t page, int32_t item) {
+    return dataDir + Number(page) + "_" + Number(item) + ".ini";
 }
 
-std::string SignPicturePath(const std::string& appDir, std::string_view opis) {
-    std::string path = appDir + "dane/znaki/";
+std::string SignPicturePath(const std::string& dataDir, std::string_view opis) {
+    std::string path = dataDir + "znaki/";
     path += opis;
     path += ".jpg";
     return path;

@@ -2,7 +2,8 @@
 // The files of the data directory "dane" beside the executable: their paths, the item counts of the
 // pages, the hotspot files of the items and the caption rule of the sign list.
 //
-// Every path is AppDir (with its trailing "/") followed by a name under "dane/". Numbers in names are
+// Every path is the data directory (by default AppDir + "dane/", always with its trailing "/")
+// followed by a fixed name. Numbers in names are
 // decimal without leading zeros. Texts are Windows-1250 bytes; a sign picture path is built from a
 // description and must be converted to the file system's encoding by whoever opens it.
 #include <cstdint>
@@ -18,14 +19,16 @@ class TCustomIniFile;
 class TMemIniFile;
 class TStringList;
 
-std::string InfoIniPath(const std::string& appDir);
-std::string SignListPath(const std::string& appDir);
-std::string IntroTextPath(const std::string& appDir);
+// The data directory "dane/" beside the executable whose directory is appDir.
+std::string DataDirOf(const std::string& appDir);
+std::string InfoIniPath(const std::string& dataDir);
+std::string SignListPath(const std::string& dataDir);
+std::string IntroTextPath(const std::string& dataDir);
 // Stage picture of a screen: "menu", "spis" or a page number.
-std::string StagePicturePath(const std::string& appDir, std::string_view screen);
-std::string ItemPicturePath(const std::string& appDir, int32_t page, int32_t item);
-std::string HotspotFilePath(const std::string& appDir, int32_t page, int32_t item);
-std::string SignPicturePath(const std::string& appDir, std::string_view opis);
+std::string StagePicturePath(const std::string& dataDir, std::string_view screen);
+std::string ItemPicturePath(const std::string& dataDir, int32_t page, int32_t item);
+std::string HotspotFilePath(const std::string& dataDir, int32_t page, int32_t item);
+std::string SignPicturePath(const std::string& dataDir, std::string_view opis);
 
 // The number of items of a page, read afresh from the page list; 1 when missing or no number.
 int32_t PageItemCount(const TCustomIniFile& info, int32_t page);

@@ -82,7 +82,7 @@ std::string MenuPicturePath() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", error);
     if (error) return {};
-    return velmora::StagePicturePath(exe.parent_path().string() + "/", "menu");
+    return velmora::StagePicturePath(velmora::DataDirOf(exe.parent_path().string() + "/"), "menu");
 }
 
 }  // namespace

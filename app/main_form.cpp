@@ -28,7 +28,7 @@ bool IsEditorModeArgument(int argc, char** argv) {
 
 TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      TNavigator(static_cast<TViewServices&>(*this), options.AppDir, options.EditorMode),
+      TNavigator(static_cast<TViewServices&>(*this), options.AppDir, options.EditorMode, options.DataDir),
       FScreenSize(options.ScreenSize) {
     setWindowTitle(QString::fromLatin1(ProgramTitle));
     FMenuPicture = options.MenuPicture;
@@ -99,15 +99,16 @@ void TMainForm::FormCreate() {
     CurrentPage = 0;
     CurrentItem = 0;
     if (AppDir.empty()) AppDir = ExecutableDir();
+    if (DataDir.empty()) DataDir = DataDirOf(AppDir);
     // Each file reports its own failure; the ones after it are still read.
     RunCreateStep([this] { OpenInfoIni(); });
     SignList = std::make_unique<TStringList>();
     RunCreateStep([this] {
-        if (FileExists(SignListPath(AppDir))) SignList->LoadLines(SignListPath(AppDir));
+        if (FileExists(SignListPath(DataDir))) SignList->LoadLines(SignListPath(DataDir));
     });
     RunCreateStep([this] {
         // Read here rather than by the view, so that a file that cannot be read says why.
-        if (FileExists(IntroTextPath(AppDir))) opis->LoadFromRtf(ReadWholeFile(IntroTextPath(AppDir)));
+        if (FileExists(IntroTextPath(DataDir))) opis->LoadFromRtf(ReadWholeFile(IntroTextPath(DataDir)));
     });
     RunCreateStep([this] { LoadImage("menu"); });
 }

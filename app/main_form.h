@@ -40,6 +40,8 @@ inline constexpr char ProgramTitle[] = "Velmora - Holvenor";
 struct TMainFormOptions {
     // Directory holding "dane/", with its trailing "/"; empty means the executable's directory.
     std::string AppDir;
+    // The catalogue's directory, with its trailing "/"; empty means AppDir + "dane/".
+    std::string DataDir;
     // The hotspot editor: the first command-line argument was exactly "DEBUG".
     bool EditorMode = false;
     // The size of the primary screen; empty means ask the platform.

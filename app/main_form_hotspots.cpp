@@ -49,8 +49,8 @@ QString TooManyHotspotsText(const std::string& path, int64_t count) {
 int64_t ScrolledBy(float bitmapOffset) { return std::llabs(static_cast<int64_t>(TruncCoordinate(bitmapOffset))); }
 
 // The sign picture a description names; descriptions are Windows-1250, file names UTF-8.
-std::string SignPictureFile(const std::string& appDir, const std::string& opis) {
-    return SignPicturePath(appDir, ToFileSystemPath(opis));
+std::string SignPictureFile(const std::string& dataDir, const std::string& opis) {
+    return SignPicturePath(dataDir, ToFileSystemPath(opis));
 }
 
 TWarstwaItem* HotspotAt(TLayerCollection& layers, int32_t index) {
@@ -88,7 +88,7 @@ TWarstwaItem* TMainForm::NewHotspot(const TSingleRect& rect, TColor32 gripFill, 
 
 void TMainForm::LoadZnaki() {
     if (CurrentPage == 0) return;
-    for (const THotspotRecord& record : ReadHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem)))
+    for (const THotspotRecord& record : ReadHotspotFile(HotspotFilePath(DataDir, CurrentPage, CurrentItem)))
         NewHotspot(record.Rect, GripColor, record.Opis);
 }
 
@@ -120,7 +120,7 @@ void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t x, int3
     TLayerCollection& layers = sub_image->LayerCollection();
     for (int32_t i = layers.LayerCount() - 1; i >= 0; --i) {
         TWarstwaItem* hotspot = HotspotAt(layers, i);
-        if (hotspot != nullptr && hotspot->HitsPoint(x, y) && FileExists(SignPictureFile(AppDir, hotspot->Opis)))
+        if (hotspot != nullptr && hotspot->HitsPoint(x, y) && FileExists(SignPictureFile(DataDir, hotspot->Opis)))
             Screen().SetCursor(crHandPoint);
     }
 }
@@ -154,7 +154,7 @@ std::string TMainForm::GetOpis(const std::string& d) const {
 }
 
 void TMainForm::ShowZnak(const std::string& d) {
-    const std::string path = SignPictureFile(AppDir, d);
+    const std::string path = SignPictureFile(DataDir, d);
     if (!FileExists(path)) return;
     // Parented only so that it stacks above the stay-on-top main window; this operation frees it.
     auto form = std::make_unique<TImageForm>(this);
@@ -269,7 +269,7 @@ void TMainForm::L_LoadClick(QObject* sender) {
     }
     // Adds to what is there: loading twice shows every stored hotspot twice. The author's press adds
     // hotspots the file does not hold; the navigator's load shows just what the file holds.
-    const std::string path = HotspotFilePath(AppDir, CurrentPage, CurrentItem);
+    const std::string path = HotspotFilePath(DataDir, CurrentPage, CurrentItem);
     int64_t cutFrom = 0;
     for (const THotspotRecord& record : ReadHotspotFile(path, &cutFrom)) {
         NewHotspot(record.Rect, GripColor, record.Opis);
@@ -293,7 +293,7 @@ void TMainForm::L_SaveClick(QObject* sender) {
     for (int32_t i = 0; i < layers.LayerCount(); ++i)
         if (const TWarstwaItem* hotspot = HotspotAt(layers, i))
             hotspots.push_back(THotspotRecord{hotspot->Extent(), hotspot->Opis});
-    WriteHotspotFile(HotspotFilePath(AppDir, CurrentPage, CurrentItem), hotspots);
+    WriteHotspotFile(HotspotFilePath(DataDir, CurrentPage, CurrentItem), hotspots);
     FHotspotsEdited = false;
 }
 

@@ -23,14 +23,16 @@ ScreenKind ScreenOf(std::string_view name) {
 
 }  // namespace
 
-TNavigator::TNavigator(TViewServices& view, std::string appDir, bool editorMode)
-    : AppDir(std::move(appDir)), FView(view), FEditorMode(editorMode) {}
+TNavigator::TNavigator(TViewServices& view, std::string appDir, bool editorMode, std::string dataDir)
+    : AppDir(std::move(appDir)), DataDir(std::move(dataDir)), FView(view), FEditorMode(editorMode) {
+    if (DataDir.empty() && !AppDir.empty()) DataDir = DataDirOf(AppDir);
+}
 
-void TNavigator::OpenInfoIni() { InfoIni = std::make_unique<TMemIniFile>(InfoIniPath(AppDir)); }
+void TNavigator::OpenInfoIni() { InfoIni = std::make_unique<TMemIniFile>(InfoIniPath(DataDir)); }
 
 int32_t TNavigator::ItemCount() const { return InfoIni ? PageItemCount(*InfoIni, CurrentPage) : 1; }
 
-std::string TNavigator::GetFile(std::string_view name) const { return StagePicturePath(AppDir, name); }
+std::string TNavigator::GetFile(std::string_view name) const { return StagePicturePath(DataDir, name); }
 
 TNavigator::TShowResult TNavigator::LoadImage(std::string_view name) {
     if (!ShowStage(name)) return TShowResult::ScreenMissing;
@@ -48,7 +50,7 @@ bool TNavigator::ShowStage(std::string_view name) {
     const bool page = kind == ScreenKind::Page;
     const auto busy = BusyCursor(FView);
     // A page shows its first item next; both pictures may decode at once.
-    if (page) FView.PrefetchItemPicture(ItemPicturePath(AppDir, CurrentPage, CurrentItem));
+    if (page) FView.PrefetchItemPicture(ItemPicturePath(DataDir, CurrentPage, CurrentItem));
     // The picture decodes before anything else changes: one that fails leaves the screen, its
     // hotspots and their unsaved edits exactly as a missing picture would.
     FView.LoadStagePicture(path);
@@ -66,7 +68,7 @@ bool TNavigator::LoadSubImage(int32_t number) { return ShowItem(number, nullptr)
 
 bool TNavigator::ShowItem(int32_t number, const TPlace* goBackTo) {
     FView.ClearLayers();
-    const std::string path = ItemPicturePath(AppDir, CurrentPage, CurrentItem);
+    const std::string path = ItemPicturePath(DataDir, CurrentPage, CurrentItem);
     if (!FView.FileExists(path)) return false;
 
     std::exception_ptr pictureError;

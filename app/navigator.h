@@ -22,7 +22,8 @@ public:
     enum class TShowResult { Shown, ScreenMissing, ItemMissing };
 
     // view must outlive the navigator; it may be the object that derives from the navigator.
-    TNavigator(TViewServices& view, std::string appDir, bool editorMode);
+    // An empty dataDir means AppDir + "dane/".
+    TNavigator(TViewServices& view, std::string appDir, bool editorMode, std::string dataDir = {});
     virtual ~TNavigator() = default;
     TNavigator(const TNavigator&) = delete;
     TNavigator& operator=(const TNavigator&) = delete;
@@ -33,9 +34,11 @@ public:
     std::unique_ptr<TMemIniFile> InfoIni;
     // The executable's directory with its trailing "/".
     std::string AppDir;
+    // The catalogue's files, with the trailing "/"; every path of the data set starts with it.
+    std::string DataDir;
 
     bool EditorMode() const { return FEditorMode; }
-    // Opens InfoIni on the page list under AppDir.
+    // Opens InfoIni on the page list under DataDir.
     void OpenInfoIni();
     // The item count of the current page.
     int32_t ItemCount() const;

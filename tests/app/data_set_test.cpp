@@ -27,7 +27,8 @@ TSingleRect R(float l, float t, float r, float b) { return TSingleRect{l, t, r, 
 }  // namespace
 
 TEST(DataSetPaths, AreBuiltUnderDane) {
-    const std::string app = "/opt/velmora/";
+    const std::string app = DataDirOf("/opt/velmora/");
+    EXPECT_EQ(app, "/opt/velmora/dane/");
     EXPECT_EQ(InfoIniPath(app), "/opt/velmora/dane/info.ini");
     EXPECT_EQ(SignListPath(app), "/opt/velmora/dane/znaki.txt");
     EXPECT_EQ(IntroTextPath(app), "/opt/velmora/dane/opis.rtf");

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
@@ -64,6 +65,20 @@ QSize TMainForm::ScreenSize() const {
 void TMainForm::ShowMaximised() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
     showMaximized();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The close link has saved already and finds nothing left to write.
+    if (EditorMode() && CurrentPage > 0) {
+        try {
+            L_SaveClick(nullptr);
+        } catch (const std::exception& e) {
+            event->ignore();
+            if (TApplication* app = TApplication::Instance()) app->ShowException(e.what());
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -162,6 +177,8 @@ void TMainForm::LoadStagePicture(const std::string& path) {
 
 void TMainForm::LoadItemPicture(const std::string& path) {
     if (!FItemFetch.TakeInto(path, sub_image->Bitmap())) LoadPictureWhole(path, FItemPicture, sub_image->Bitmap());
+    // A new item starts at 1 : 1; one that failed to decode keeps the zoom of the item still shown.
+    if (sub_image->Scale() != 1.0f) sub_image->ZoomAt(1.0f, 0, 0);
 }
 
 void TMainForm::PrefetchItemPicture(const std::string& path) {
@@ -173,7 +190,10 @@ void TMainForm::SetControlVisible(std::string_view name, bool visible) {
     if (QWidget* control = FindControl(name)) control->setVisible(visible);
 }
 
-void TMainForm::SetCounterText(const std::string& text) { InfoLabel->SetCaption(text); }
+void TMainForm::SetCounterText(const std::string& text) {
+    FCounterText = text;
+    RefreshCounter();
+}
 
 void TMainForm::SetBusyCursor(bool busy) { Screen().SetCursor(busy ? crHourGlass : crDefault); }
 

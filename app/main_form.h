@@ -16,7 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/editor_keys.h"
 #include "app/navigator.h"
+#include "app/undo_history.h"
 #include "app/view_services.h"
 #include "core/input.h"
 #include "display/custom_image32.h"
@@ -53,6 +55,9 @@ struct TMainFormOptions {
 
 // Editor mode from the command line: the first argument after the program name, byte-exact.
 bool IsEditorModeArgument(int argc, char** argv);
+
+// The mark beside the counter while the editor holds changes not yet written ("2 / 4 •").
+inline constexpr char UnsavedMark[] = " \x95";  // a bullet in Windows-1250
 
 class TMainForm : public QWidget, public TViewServices, public TNavigator {
 public:
@@ -123,6 +128,9 @@ public:
     void sub_imageMouseDown(TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                             TCustomLayer* layer);
     void sub_imageMouseMove(TCustomImage32* sender, TShiftState shift, int32_t x, int32_t y, TCustomLayer* layer);
+    // Ends the record of a drag of the editor once the hotspot lets go.
+    void sub_imageMouseUp(TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
+                          TCustomLayer* layer);
     // OnReshaping of every hotspot: cancels each step in viewing mode, moves the edit box along in the
     // editor.
     void LayerResizing(TRubberbandLayer* sender, const TSingleRect& oldExtent, TSingleRect& newExtent,
@@ -147,6 +155,16 @@ public:
     void L_SaveClick() override;
     void CloseMainWindow() override;
 
+    // --- editor additions: keys, undo and redo, zoom ----------------------------------------------
+    // What a key of editor_keys.h asked for.
+    void RunKeyAction(const TEditorKeyAction& action);
+    // One step of the item's history back or forth; the selection and the edit box follow.
+    void EditorUndo();
+    void EditorRedo();
+    const TUndoHistory& UndoHistory() const { return FUndo; }
+    // The item view at scale, keeping the bitmap point at the viewport's centre.
+    void ZoomItemView(float scale);
+
     // The size FormCreate centred the stage on.
     QSize ScreenSize() const;
 
@@ -159,6 +177,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Closing by the window manager (or Alt+F4) saves as the close link does; a save that fails keeps
+    // the window open, with its error reported.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
@@ -171,6 +192,19 @@ private:
     void PlaceDescriptionEditor(const TSingleRect& extent);
     // Shows a description in the edit box; one too long to edit is shortened and read-only.
     void ShowDescription(const std::string& opis);
+    // The edited state and the mark beside the counter that shows it.
+    void SetHotspotsEdited(bool edited);
+    void RefreshCounter();
+    // Index of a hotspot in the item view's collection; -1 for none.
+    int32_t HotspotIndex(const TCustomLayer* layer) const;
+    int32_t SelectionIndex() const { return HotspotIndex(SelectedLayer); }
+    void SelectIndex(int32_t index);
+    void RecordStep(TUndoStep step, int64_t mergeWindowMs = 0);
+    void FinishDrag();
+    // Keys: a move or resize of the selection through the reshaping path, Tab's selection, Ctrl+D.
+    void KeyReshape(const TEditorKeyAction& action);
+    void SelectByKey(int32_t direction);
+    void DuplicateSelected();
     // Runs one step of setting up the window; its error is reported and the next step still runs.
     template <class Step>
     void RunCreateStep(Step&& step);
@@ -186,6 +220,17 @@ private:
     TBitmap32 FStagePicture;
     TBitmap32 FItemPicture;
     bool FHotspotsEdited = false;
+    std::string FCounterText = "1 / 1";
+    TUndoHistory FUndo;
+    // The hotspot a press began to drag, where it was, and the selection before the press.
+    struct TDragStart {
+        TWarstwaItem* Hotspot = nullptr;
+        int32_t Index = -1;
+        TSingleRect Extent;
+        int32_t SelectionBefore = -1;
+    };
+    TDragStart FDrag;
+    class THotspotLayers;
 };
 
 }  // namespace velmora

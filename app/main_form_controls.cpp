@@ -210,6 +210,11 @@ void TMainForm::CreateControls() {
     };
     sub_image->OnMouseMove = [this](TCustomImage32* sender, TShiftState shift, int32_t x, int32_t y,
                                     TCustomLayer* layer) { sub_imageMouseMove(sender, shift, x, y, layer); };
+    sub_image->OnMouseUp = [this](TCustomImage32* sender, TMouseButton button, TShiftState shift, int32_t x,
+                                  int32_t y, TCustomLayer* layer) { sub_imageMouseUp(sender, button, shift, x, y, layer); };
+    // Ctrl and the wheel zoom the item in both modes; in the editor a click gives the view the keys.
+    sub_image->SetWheelZooms(true);
+    if (EditorMode()) sub_image->setFocusPolicy(Qt::ClickFocus);
 
     _opis = new QLineEdit(MainPanel);
     Register(_opis, "_opis");
@@ -227,6 +232,13 @@ void TMainForm::CreateControls() {
     PreviewBtn->setGeometry(55, 161, 39, 20);
     PreviewBtn->hide();
     QObject::connect(PreviewBtn, &QPushButton::clicked, this, [this] { PreviewBtnClick(); });
+
+    // The keys reach the window before the focused control: Tab must not move the focus.
+    auto* keys = new TEditorKeys(*this);
+    for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(sub_image), static_cast<QWidget*>(_opis),
+                             static_cast<QWidget*>(PreviewBtn), static_cast<QWidget*>(L_Add), static_cast<QWidget*>(L_Delete),
+                             static_cast<QWidget*>(L_Load), static_cast<QWidget*>(L_Save)})
+        control->installEventFilter(keys);
 }
 
 }  // namespace velmora

@@ -1,9 +1,11 @@
 // The hotspots of the item view and their editor: building them from an item's hotspot file, the
 // hand cursor and the click that opens the sign preview in viewing mode, and in editor mode the
 // selection, adding, deleting, loading and saving, and the description edit box under the selection.
+#include <QApplication>
 #include <QGuiApplication>
 #include <QString>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include "app/image_form.h"
 #include "app/main_form.h"
 #include "app/warstwa_item.h"
+#include "core/scope_exit.h"
 #include "layers/layer_collection.h"
 #include "layers/layer_options.h"
 #include "toolkit/code_page.h"
@@ -57,7 +60,59 @@ TWarstwaItem* HotspotAt(TLayerCollection& layers, int32_t index) {
     return dynamic_cast<TWarstwaItem*>(layers.LayerAt(index));
 }
 
+THotspotState StateOf(const TWarstwaItem& hotspot) { return THotspotState{hotspot.Extent(), hotspot.Opis}; }
+
+THotspotChange Modified(int32_t index, THotspotState before, THotspotState after) {
+    return THotspotChange{THotspotChange::TKind::Modify, index, std::move(before), std::move(after)};
+}
+
+THotspotChange Inserted(int32_t index, THotspotState after) {
+    return THotspotChange{THotspotChange::TKind::Insert, index, {}, std::move(after)};
+}
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Presses of one key on one hotspot within this merge into one step.
+constexpr int64_t KeyMergeWindowMs = 1000;
+// Merge keys: what kind of change, and of which hotspot.
+enum class TMergeKind : uint64_t { Description = 1, Key = 2 };
+uint64_t MergeKey(TMergeKind kind, int32_t index, uint32_t detail = 0) {
+    return (static_cast<uint64_t>(kind) << 60) | (static_cast<uint64_t>(detail & 0xFFFFFFF) << 32) | uint32_t(index);
+}
+
+// The view's scale from bitmap to client pixels, as its layers map with it.
+void ViewScale(TImgView32& view, long double& sx, long double& sy) {
+    view.RefreshPlacement();
+    sx = view.FixedScaleX() / 65536.0L;
+    sy = view.FixedScaleY() / 65536.0L;
+}
+
 }  // namespace
+
+// What undo and redo act on: the hotspot layers of the item view.
+class TMainForm::THotspotLayers final : public THotspotList {
+public:
+    explicit THotspotLayers(TMainForm& form) : FForm(form) {}
+
+    void InsertHotspot(int32_t index, const THotspotState& state) override {
+        TWarstwaItem* hotspot = FForm.NewHotspot(state.Extent, GripColor, state.Opis);
+        if (index < hotspot->ZOrder()) hotspot->SetZOrder(index);
+    }
+    void RemoveHotspot(int32_t index) override { delete HotspotAt(Layers(), index); }
+    void SetHotspotState(int32_t index, const THotspotState& state) override {
+        TWarstwaItem* hotspot = HotspotAt(Layers(), index);
+        if (hotspot == nullptr) return;
+        if (!(hotspot->Extent() == state.Extent)) hotspot->SetExtent(state.Extent);
+        hotspot->Opis = state.Opis;
+    }
+
+private:
+    TLayerCollection& Layers() { return FForm.sub_image->LayerCollection(); }
+    TMainForm& FForm;
+};
 
 // --- building and removing ----------------------------------------------------------------------
 
@@ -79,8 +134,8 @@ TWarstwaItem* TMainForm::NewHotspot(const TSingleRect& rect, TColor32 gripFill, 
                                   TGripKind grip, TShiftState shift) {
         LayerResizing(sender, oldExtent, newExtent, grip, shift);
     };
-    // Raised only by a drag step that really moved or resized the hotspot.
-    hotspot->OnReshaped = [this](TRubberbandLayer*) { FHotspotsEdited = true; };
+    // Raised only by a step that really moved or resized the hotspot.
+    hotspot->OnReshaped = [this](TRubberbandLayer*) { SetHotspotsEdited(true); };
     hotspot->Opis = opis;
     hotspot->MarkDirty();
     return hotspot;
@@ -94,8 +149,10 @@ void TMainForm::LoadZnaki() {
 
 void TMainForm::ClearLayers() {
     SelectLayer(nullptr);
-    // What follows is a new item (or none): nothing of it has been edited yet.
-    FHotspotsEdited = false;
+    // What follows is a new item (or none): nothing of it has been edited yet, and its history starts.
+    SetHotspotsEdited(false);
+    FUndo.Clear();
+    FDrag = TDragStart{};
     TLayerCollection& layers = sub_image->LayerCollection();
     for (int32_t i = layers.LayerCount() - 1; i >= 0; --i)
         if (TWarstwaItem* hotspot = HotspotAt(layers, i)) delete hotspot;
@@ -128,7 +185,11 @@ void TMainForm::sub_imageMouseMove(TCustomImage32*, TShiftState, int32_t x, int3
 void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                                    TCustomLayer* layer) {
     if (EditorMode()) {
-        SelectLayer(dynamic_cast<TWarstwaItem*>(layer));
+        auto* hotspot = dynamic_cast<TWarstwaItem*>(layer);
+        // A press that started a drag: the whole drag, to the release, becomes one step.
+        if (hotspot != nullptr && hotspot->Tracking() && FDrag.Hotspot != hotspot)
+            FDrag = TDragStart{hotspot, HotspotIndex(hotspot), hotspot->Extent(), SelectionIndex()};
+        SelectLayer(hotspot);
         return;
     }
     // Only the topmost hotspot under the pointer counts, whether or not its sign picture exists.
@@ -145,6 +206,26 @@ void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton button, TShiftS
             return;
         }
     }
+}
+
+void TMainForm::sub_imageMouseUp(TCustomImage32*, TMouseButton, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    if (FDrag.Hotspot != nullptr && !FDrag.Hotspot->Tracking()) FinishDrag();
+}
+
+void TMainForm::FinishDrag() {
+    const TDragStart drag = FDrag;
+    FDrag = TDragStart{};
+    TLayerCollection& layers = sub_image->LayerCollection();
+    // The hotspot must still be the one at its place (nothing removed it meanwhile).
+    if (drag.Index < 0 || drag.Index >= layers.LayerCount() || layers.LayerAt(drag.Index) != drag.Hotspot) return;
+    if (!(drag.Hotspot->Extent() == drag.Extent)) {
+        TUndoStep step;
+        step.Changes.push_back(Modified(drag.Index, THotspotState{drag.Extent, drag.Hotspot->Opis}, StateOf(*drag.Hotspot)));
+        step.SelectionBefore = drag.SelectionBefore;
+        step.SelectionAfter = SelectionIndex();
+        RecordStep(std::move(step));
+    }
+    SetHotspotsEdited(!FUndo.AtSavedState());
 }
 
 // --- sign preview ---------------------------------------------------------------------------------
@@ -166,11 +247,15 @@ void TMainForm::ShowZnak(const std::string& d) {
 // --- editor ---------------------------------------------------------------------------------------
 
 void TMainForm::PlaceDescriptionEditor(const TSingleRect& extent) {
+    // A zoomed view shows the extent scaled; at 1 : 1 these are the plain bitmap numbers.
+    long double sx = 1, sy = 1;
+    ViewScale(*sub_image, sx, sy);
     const int64_t width =
-        static_cast<int64_t>(TruncCoordinate(static_cast<long double>(extent.Right) - extent.Left)) - PreviewBtn->width();
-    const int64_t top = static_cast<int64_t>(TruncCoordinate(extent.Bottom)) + sub_image->y() -
+        static_cast<int64_t>(TruncCoordinate((static_cast<long double>(extent.Right) - extent.Left) * sx)) -
+        PreviewBtn->width();
+    const int64_t top = static_cast<int64_t>(TruncCoordinate(extent.Bottom * sy)) + sub_image->y() -
                         ScrolledBy(sub_image->BitmapOffsetY());
-    const int64_t left = static_cast<int64_t>(TruncCoordinate(extent.Left)) + sub_image->x() -
+    const int64_t left = static_cast<int64_t>(TruncCoordinate(extent.Left * sx)) + sub_image->x() -
                          ScrolledBy(sub_image->BitmapOffsetX());
     const auto clampInt = [](int64_t v) {
         return static_cast<int>(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(INT32_MAX / 2, v)));
@@ -194,6 +279,8 @@ void TMainForm::SelectLayer(TCustomLayer* layer) {
     }
     // The selection changes before the text: the text's change notification writes into this hotspot.
     SelectedLayer = hotspot;
+    // Typing into another hotspot's description is a step of its own.
+    FUndo.BreakMerge();
     if (hotspot != nullptr) {
         PlaceDescriptionEditor(hotspot->Extent());
         ShowDescription(hotspot->Opis);
@@ -223,8 +310,16 @@ void TMainForm::_opisPropertiesChange() {
     if (hotspot == nullptr) return;
     std::string opis = ToWin1250(_opis->text());
     if (opis == hotspot->Opis) return;
+    const int32_t index = HotspotIndex(hotspot);
+    TUndoStep step;
+    THotspotState before = StateOf(*hotspot);
     hotspot->Opis = std::move(opis);
-    FHotspotsEdited = true;
+    step.Changes.push_back(Modified(index, std::move(before), StateOf(*hotspot)));
+    step.SelectionBefore = step.SelectionAfter = index;
+    // Typing merges into one step until the selection changes.
+    step.MergeKey = MergeKey(TMergeKind::Description, index);
+    RecordStep(std::move(step));
+    SetHotspotsEdited(!FUndo.AtSavedState());
 }
 
 void TMainForm::PreviewBtnClick() {
@@ -239,12 +334,21 @@ void TMainForm::L_AddClick(QObject*) {
         Warn(PickPageText);
         return;
     }
-    // 40 pixels right of and below the visible top-left corner of the item picture, 100 x 100.
-    const auto left = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetX()) + 40);
-    const auto top = static_cast<float>(ScrolledBy(sub_image->BitmapOffsetY()) + 40);
+    // 40 pixels right of and below the visible top-left corner of the item picture, 100 x 100; on a
+    // zoomed view that corner is found in whole bitmap pixels.
+    long double sx = 1, sy = 1;
+    ViewScale(*sub_image, sx, sy);
+    const auto left = static_cast<float>(TruncCoordinate(ScrolledBy(sub_image->BitmapOffsetX()) / sx) + 40);
+    const auto top = static_cast<float>(TruncCoordinate(ScrolledBy(sub_image->BitmapOffsetY()) / sy) + 40);
+    const int32_t selectionBefore = SelectionIndex();
     TWarstwaItem* hotspot = NewHotspot(TSingleRect{left, top, left + 100.0f, top + 100.0f}, SelectedGripColor, {});
-    FHotspotsEdited = true;
     SelectLayer(hotspot);
+    TUndoStep step;
+    step.Changes.push_back(Inserted(hotspot->ZOrder(), StateOf(*hotspot)));
+    step.SelectionBefore = selectionBefore;
+    step.SelectionAfter = SelectionIndex();
+    RecordStep(std::move(step));
+    SetHotspotsEdited(true);
 }
 
 void TMainForm::L_DeleteClick(QObject*) {
@@ -257,9 +361,14 @@ void TMainForm::L_DeleteClick(QObject*) {
         return;
     }
     TCustomLayer* doomed = SelectedLayer;
+    TUndoStep step;
+    step.SelectionBefore = SelectionIndex();
+    if (const auto* hotspot = dynamic_cast<const TWarstwaItem*>(doomed))
+        step.Changes.push_back(THotspotChange{THotspotChange::TKind::Remove, step.SelectionBefore, StateOf(*hotspot), {}});
     SelectLayer(nullptr);
-    FHotspotsEdited = true;
     delete doomed;  // leaves the collection, which repaints its area
+    RecordStep(std::move(step));
+    SetHotspotsEdited(true);
 }
 
 void TMainForm::L_LoadClick(QObject* sender) {
@@ -271,10 +380,30 @@ void TMainForm::L_LoadClick(QObject* sender) {
     // hotspots the file does not hold; the navigator's load shows just what the file holds.
     const std::string path = HotspotFilePath(DataDir, CurrentPage, CurrentItem);
     int64_t cutFrom = 0;
-    for (const THotspotRecord& record : ReadHotspotFile(path, &cutFrom)) {
-        NewHotspot(record.Rect, GripColor, record.Opis);
-        if (sender != nullptr) FHotspotsEdited = true;
-        SelectLayer(nullptr);
+    TUndoStep step;
+    step.SelectionBefore = SelectionIndex();
+    TLayerCollection& layers = sub_image->LayerCollection();
+    {
+        // The item view repaints once for the whole file, not once per hotspot.
+        sub_image->BeginChanges();
+        TScopeExit endChanges([this] {
+            sub_image->EndChanges();
+            sub_image->NotifyChanged();
+        });
+        std::vector<THotspotRecord> records = ReadHotspotFile(path, &cutFrom);
+        if (sender != nullptr) step.Changes.reserve(records.size());
+        for (THotspotRecord& record : records) {
+            TWarstwaItem* hotspot = NewHotspot(record.Rect, GripColor, record.Opis);
+            SelectLayer(nullptr);
+            if (sender != nullptr) step.Changes.push_back(Inserted(layers.LayerCount() - 1, StateOf(*hotspot)));
+        }
+    }
+    // The navigator's load is what the file holds: the item's history starts from it.
+    if (sender == nullptr) {
+        FUndo.Clear();
+    } else if (!step.Changes.empty()) {
+        RecordStep(std::move(step));
+        SetHotspotsEdited(true);
     }
     if (cutFrom > 0) ShowWarning(TooManyHotspotsText(path, cutFrom));
 }
@@ -294,7 +423,149 @@ void TMainForm::L_SaveClick(QObject* sender) {
         if (const TWarstwaItem* hotspot = HotspotAt(layers, i))
             hotspots.push_back(THotspotRecord{hotspot->Extent(), hotspot->Opis});
     WriteHotspotFile(HotspotFilePath(DataDir, CurrentPage, CurrentItem), hotspots);
-    FHotspotsEdited = false;
+    // A save is not a step: undo goes on from here, and the state saved is the one the mark is gone at.
+    FUndo.MarkSaved();
+    SetHotspotsEdited(false);
+}
+
+// --- editor additions -----------------------------------------------------------------------------
+
+void TMainForm::SetHotspotsEdited(bool edited) {
+    if (edited == FHotspotsEdited) return;
+    FHotspotsEdited = edited;
+    RefreshCounter();
+}
+
+void TMainForm::RefreshCounter() {
+    std::string text = FCounterText;
+    if (EditorMode() && FHotspotsEdited) text += UnsavedMark;
+    InfoLabel->SetCaption(text);
+}
+
+int32_t TMainForm::HotspotIndex(const TCustomLayer* layer) const {
+    return layer == nullptr ? -1 : sub_image->LayerCollection().IndexOf(layer);
+}
+
+void TMainForm::SelectIndex(int32_t index) {
+    TLayerCollection& layers = sub_image->LayerCollection();
+    SelectLayer(index >= 0 && index < layers.LayerCount() ? layers.LayerAt(index) : nullptr);
+}
+
+void TMainForm::RecordStep(TUndoStep step, int64_t mergeWindowMs) {
+    step.TimeMs = NowMs();
+    FUndo.Record(std::move(step), mergeWindowMs);
+}
+
+void TMainForm::EditorUndo() {
+    // A drag in progress owns the hotspot until it is let go.
+    if (FDrag.Hotspot != nullptr || !FUndo.CanUndo()) return;
+    // Undo may remove the selected hotspot: nothing may point at it meanwhile.
+    SelectLayer(nullptr);
+    THotspotLayers layers(*this);
+    const std::optional<int32_t> selection = FUndo.Undo(layers);
+    SelectIndex(selection.value_or(-1));
+    SetHotspotsEdited(!FUndo.AtSavedState());
+}
+
+void TMainForm::EditorRedo() {
+    if (FDrag.Hotspot != nullptr || !FUndo.CanRedo()) return;
+    SelectLayer(nullptr);
+    THotspotLayers layers(*this);
+    const std::optional<int32_t> selection = FUndo.Redo(layers);
+    SelectIndex(selection.value_or(-1));
+    SetHotspotsEdited(!FUndo.AtSavedState());
+}
+
+void TMainForm::KeyReshape(const TEditorKeyAction& action) {
+    auto* hotspot = dynamic_cast<TWarstwaItem*>(SelectedLayer);
+    if (hotspot == nullptr || hotspot->Tracking() || CurrentPage == 0) return;
+    const TSingleRect old = hotspot->Extent();
+    TSingleRect proposal = old;
+    TGripKind grip = TGripKind::gkMove;
+    const auto dx = static_cast<float>(action.Dx);
+    const auto dy = static_cast<float>(action.Dy);
+    if (action.Command == TEditorCommand::Move) {
+        proposal = TSingleRect{old.Left + dx, old.Top + dy, old.Right + dx, old.Bottom + dy};
+    } else {
+        PushHighEdge(proposal.Left, proposal.Right, dx, hotspot->SmallestWidth, hotspot->LargestWidth);
+        PushHighEdge(proposal.Top, proposal.Bottom, dy, hotspot->SmallestHeight, hotspot->LargestHeight);
+        grip = dx != 0 ? TGripKind::gkRight : TGripKind::gkBottom;
+    }
+    // The drag's path: the reshaping handler sees the step, and the outline repaints.
+    hotspot->Reshape(old, proposal, grip, 0);
+    // A drag's edit box trails one step; a key's must not lag behind a single press.
+    PlaceDescriptionEditor(hotspot->Extent());
+    if (hotspot->Extent() == old) return;
+    const int32_t index = HotspotIndex(hotspot);
+    TUndoStep step;
+    step.Changes.push_back(Modified(index, THotspotState{old, hotspot->Opis}, StateOf(*hotspot)));
+    step.SelectionBefore = step.SelectionAfter = index;
+    const uint32_t keyDetail = (uint32_t(action.Command) << 16) | (uint32_t(action.Dx & 0xFF) << 8) | uint32_t(action.Dy & 0xFF);
+    step.MergeKey = MergeKey(TMergeKind::Key, index, keyDetail);
+    RecordStep(std::move(step), KeyMergeWindowMs);
+    SetHotspotsEdited(!FUndo.AtSavedState());
+}
+
+void TMainForm::SelectByKey(int32_t direction) {
+    const int32_t count = sub_image->LayerCollection().LayerCount();
+    if (count == 0) return;
+    const int32_t current = SelectionIndex();
+    int32_t next = 0;
+    if (current < 0)
+        next = direction > 0 ? 0 : count - 1;
+    else
+        next = (current + direction + count) % count;
+    SelectIndex(next);
+}
+
+void TMainForm::DuplicateSelected() {
+    const auto* original = dynamic_cast<const TWarstwaItem*>(SelectedLayer);
+    if (original == nullptr || CurrentPage == 0) return;
+    const TSingleRect e = original->Extent();
+    const int32_t selectionBefore = SelectionIndex();
+    TWarstwaItem* copy =
+        NewHotspot(TSingleRect{e.Left + 10.0f, e.Top + 10.0f, e.Right + 10.0f, e.Bottom + 10.0f}, SelectedGripColor, original->Opis);
+    SelectLayer(copy);
+    TUndoStep step;
+    step.Changes.push_back(Inserted(copy->ZOrder(), StateOf(*copy)));
+    step.SelectionBefore = selectionBefore;
+    step.SelectionAfter = SelectionIndex();
+    RecordStep(std::move(step));
+    SetHotspotsEdited(true);
+}
+
+void TMainForm::ZoomItemView(float scale) {
+    const TRect v = sub_image->ViewportRect();
+    sub_image->ZoomAt(scale, v.Width() / 2, v.Height() / 2);
+    if (SelectedLayer != nullptr) PlaceDescriptionEditor(static_cast<TWarstwaItem*>(SelectedLayer)->Extent());
+}
+
+void TMainForm::RunKeyAction(const TEditorKeyAction& action) {
+    QWidget* focus = QApplication::focusWidget();
+    using enum TEditorCommand;
+    switch (action.Command) {
+        case None: return;
+        case Move:
+        case Resize: KeyReshape(action); break;
+        case Delete: L_DeleteClick(L_Delete); break;
+        case Duplicate: DuplicateSelected(); break;
+        case SelectNext: SelectByKey(1); break;
+        case SelectPrevious: SelectByKey(-1); break;
+        case ClearSelection: SelectLayer(nullptr); break;
+        case Save: L_SaveClick(L_Save); break;
+        case Undo: EditorUndo(); break;
+        case Redo: EditorRedo(); break;
+        case ZoomReset: ZoomItemView(1.0f); break;
+        case LeaveEditBox:
+            if (sub_image->isVisible()) sub_image->setFocus();
+            return;
+    }
+    // The focus stays where the key came from, so that the next key acts the same: a selection made
+    // by a key would otherwise send it into the edit box.
+    if (focus != nullptr && focus->isVisible() && focus != this)
+        focus->setFocus();
+    else if (focus != _opis && sub_image->isVisible())
+        sub_image->setFocus();
 }
 
 }  // namespace velmora

@@ -134,6 +134,8 @@ void TNavigator::SpisBtnClick() {
 }
 
 void TNavigator::spis_Click(int32_t tag) {
+    // Leaving an item by a chapter saves it in the editor as the other ways out do.
+    if (FEditorMode) AutoSave();
     const int32_t page = CurrentPage;
     const int32_t item = CurrentItem;
     CurrentPage = tag;

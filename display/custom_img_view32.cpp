@@ -10,6 +10,7 @@
 
 #include "core/rounding.h"
 #include "core/scope_exit.h"
+#include "display/view_zoom.h"
 #include "raster/color32.h"
 
 namespace velmora {
@@ -234,6 +235,34 @@ void TCustomImgView32::Recenter() {
         CenterOn(0, 0);
 }
 
+void TCustomImgView32::ZoomAt(float scale, int32_t x, int32_t y) {
+    if (!(scale >= MinZoomScale)) scale = MinZoomScale;
+    RefreshPlacement();
+    // The bitmap point under the pointer, through the scale and shift the layers see.
+    const long double pointX = (x - static_cast<long double>(ShiftX())) * 65536 / FixedScaleX();
+    const long double pointY = (y - static_cast<long double>(ShiftY())) * 65536 / FixedScaleY();
+    {
+        BeginChanges();  // one repaint for the whole zoom, closed on every path
+        TScopeExit endChanges([this] { EndChanges(); });
+        if (scale != 1.0f && ScaleMode() != TScaleMode::smScale) {
+            FModeBeforeZoom = ScaleMode();
+            SetScaleMode(TScaleMode::smScale);
+        }
+        SetScale(scale);
+        if (scale == 1.0f && FModeBeforeZoom) {
+            const TScaleMode mode = *FModeBeforeZoom;
+            FModeBeforeZoom.reset();
+            SetScaleMode(mode);
+        }
+        RefreshPlacement();
+        const int32_t m = NearestInt(static_cast<long double>(OverSize()) * Scale());
+        FHorzBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointX, FixedScaleX() / 65536.0L, x, m)));
+        FVertBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointY, FixedScaleY() / 65536.0L, y, m)));
+        ApplyScrollOffsets();
+    }
+    NotifyChanged();
+}
+
 void TCustomImgView32::RaiseScroll() {
     if (OnScroll) {
         auto handler = OnScroll;
@@ -258,6 +287,14 @@ void TCustomImgView32::UserScroll(TCustomRangeBar* bar, long double pixels) {
 void TCustomImgView32::wheelEvent(QWheelEvent* event) {
     event->accept();
     const QPoint d = event->angleDelta();
+    if (FWheelZooms && (event->modifiers() & Qt::ControlModifier)) {
+        FWheelZoomDelta += d.y() != 0 ? d.y() : d.x();
+        const int32_t notches = FWheelZoomDelta / 120;
+        FWheelZoomDelta %= 120;
+        const QPoint at = event->position().toPoint();
+        if (notches != 0) ZoomAt(SteppedZoomScale(Scale(), notches), at.x(), at.y());
+        return;
+    }
     // A notch away from the user shows what lies above (or, sideways, to the left).
     if (d.x() != 0 && d.y() == 0) {
         UserScroll(FHorzBar, -static_cast<long double>(d.x()) * WheelNotchPixels / 120);

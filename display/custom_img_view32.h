@@ -12,8 +12,11 @@
 //
 // The mouse wheel over the view (or over one of its bars) scrolls as a user change: a notch of 120
 // moves the vertical bar, with Shift (or a horizontal wheel) the horizontal one, by 60 pixels.
+// With WheelZooms set, Ctrl and the wheel over the view zoom instead (view_zoom.h): ZoomAt keeps the
+// bitmap point under the pointer where it is, as far as the bars allow.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "core/geometry.h"
 #include "display/arrow_bar_access.h"
@@ -96,6 +99,13 @@ public:
     void CenterOn(int32_t x, int32_t y);
     void Recenter();
 
+    // --- zoom ----------------------------------------------------------------------------------
+    // Scales the bitmap by scale (smScale) so that the bitmap point shown at client (x, y) stays
+    // there. Back at 1 the view returns to the scale mode it zoomed from.
+    void ZoomAt(float scale, int32_t x, int32_t y);
+    bool WheelZooms() const { return FWheelZooms; }
+    void SetWheelZooms(bool value) { FWheelZooms = value; }
+
     // --- overrides of the image control --------------------------------------------------------
     void Resize() override;
     void Loaded() override;
@@ -124,6 +134,9 @@ private:
     TSizeGripStyle FSizeGrip = TSizeGripStyle::sgAuto;
     int32_t FOverSize = 0;
     bool FSuppressScrollEvents = false;
+    bool FWheelZooms = false;
+    int32_t FWheelZoomDelta = 0;  // wheel angle of less than a notch, kept for the next event
+    std::optional<TScaleMode> FModeBeforeZoom;
     TCustomRangeBar* FHorzBar = nullptr;  // child widgets, deleted with the view
     TCustomRangeBar* FVertBar = nullptr;
 };

@@ -30,8 +30,12 @@ int32_t ClampToInt(int64_t v) {
 
 bool Near(int64_t a, int64_t b, int64_t tolerance) { return std::llabs(a - b) <= tolerance; }
 
-// The dragged low edge goes to the pointer; the size is then held to the limits by moving it back.
-// A largest size below the smallest one is no limit.
+bool Any(TGripKind grip, std::initializer_list<TGripKind> kinds) {
+    return std::find(kinds.begin(), kinds.end(), grip) != kinds.end();
+}
+
+}  // namespace
+
 void PushLowEdge(float& lo, float hi, float delta, float smallest, float largest) {
     lo = lo + delta;
     if (hi - lo < smallest) lo = hi - smallest;
@@ -43,12 +47,6 @@ void PushHighEdge(float lo, float& hi, float delta, float smallest, float larges
     if (hi - lo < smallest) hi = lo + smallest;
     if (largest >= smallest && hi - lo > largest) hi = lo + largest;
 }
-
-bool Any(TGripKind grip, std::initializer_list<TGripKind> kinds) {
-    return std::find(kinds.begin(), kinds.end(), grip) != kinds.end();
-}
-
-}  // namespace
 
 float PointerToLayer(float p, float controlLow, float controlHigh, float layerLow, float layerHigh) {
     // The differences and their product are exact in extended precision; the quotient and the sum
@@ -204,14 +202,20 @@ void TRubberbandLayer::DragStep(TShiftState shift, int32_t x, int32_t y) {
             PushHighEdge(n.Top, n.Bottom, py - n.Bottom, SmallestHeight, LargestHeight);
     }
 
-    // The handler sees the extent of the drag's start and may rewrite the proposal; until it
-    // returns the layer keeps the extent of the previous step.
+    // The handler sees the extent of the drag's start; until it returns the layer keeps the extent
+    // of the previous step.
     const TSingleRect start = FStartExtent;
-    DoReshaping(start, n, grip, shift);
+    Reshape(start, n, grip, shift);
+}
 
+void TRubberbandLayer::Reshape(const TSingleRect& oldExtent, TSingleRect proposal, TGripKind grip,
+                               TShiftState shift) {
+    DoReshaping(oldExtent, proposal, grip, shift);
     const TSingleRect& now = Extent();
-    if (n.Left == now.Left && n.Right == now.Right && n.Top == now.Top && n.Bottom == now.Bottom) return;
-    SetExtent(n);
+    if (proposal.Left == now.Left && proposal.Right == now.Right && proposal.Top == now.Top &&
+        proposal.Bottom == now.Bottom)
+        return;
+    SetExtent(proposal);
     if (auto handler = OnReshaped) handler(this);
 }
 

@@ -49,6 +49,11 @@ constexpr TGripSet gsNoBottomRight = 0x0800;
 
 class TRubberbandLayer;
 
+// Edge pushing of a resize: the dragged edge moves by delta, then the size is held to the limits by
+// moving that edge back, the smallest size first; a largest size below the smallest is no limit.
+void PushLowEdge(float& lo, float hi, float delta, float smallest, float largest);
+void PushHighEdge(float lo, float& hi, float delta, float smallest, float largest);
+
 // oldExtent: the extent at the start of the drag; newExtent: the proposal, which the handler may
 // rewrite freely (the size limits are not applied again).
 using TReshapingEvent = std::function<void(TRubberbandLayer* sender, const TSingleRect& oldExtent,
@@ -86,6 +91,10 @@ public:
     virtual TGripKind GripAt(int32_t x, int32_t y);
     // A point is on the layer when some grip (the body included) lies under it.
     bool ContainsPoint(int32_t x, int32_t y) override;
+
+    // One reshaping step as a drag makes it: OnReshaping sees oldExtent and may rewrite the proposal,
+    // then the extent takes the proposal, and OnReshaped follows, only when it differs.
+    void Reshape(const TSingleRect& oldExtent, TSingleRect proposal, TGripKind grip, TShiftState shift);
 
     void HandleMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void HandleMouseMove(TShiftState shift, int32_t x, int32_t y) override;

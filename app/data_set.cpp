@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "text/file_access.h"
 #include "text/file_errors.h"
@@ -52,10 +54,35 @@ std::string HotspotFilePath(const std::string& dataDir, int32_t page, int32_t it
 }
 
 std::string SignPicturePath(const std::string& dataDir, std::string_view opis) {
-    std::string path = dataDir + "znaki/";
+    if (opis.find('\0') != std::string_view::npos) return {};
+    for (size_t start = 0; start <= opis.size();) {
+        const size_t end = std::min(opis.find('/', start), opis.size());
+        if (opis.substr(start, end - start) == "..") return {};
+        start = end + 1;
+    }
+    const std::string folder = dataDir + "znaki";
+    std::string path = folder + "/";
     path += opis;
     path += ".jpg";
-    return path;
+    // A link inside the folder may lead anywhere; what it leads to must lie in the folder too. A path
+    // that does not resolve names no file, so it stays as it is and reads as missing.
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (error) return path;
+    const std::filesystem::path root = std::filesystem::canonical(folder, error);
+    if (error) return {};
+    const auto [rootEnd, targetAt] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+    return rootEnd == root.end() && targetAt != target.end() ? path : std::string();
+}
+
+std::string FindDataDir(const std::string& appDir) {
+    const std::string beside = DataDirOf(appDir);
+    std::error_code error;
+    if (std::filesystem::is_directory(beside, error)) return beside;
+    const std::filesystem::path installed =
+        (std::filesystem::path(appDir) / "../share/velmora/dane").lexically_normal();
+    if (std::filesystem::is_directory(installed, error)) return installed.string() + "/";
+    return beside;
 }
 
 int32_t PageItemCount(const TCustomIniFile& info, int32_t page) {

@@ -21,6 +21,9 @@ class TStringList;
 
 // The data directory "dane/" beside the executable whose directory is appDir.
 std::string DataDirOf(const std::string& appDir);
+// Where an installed program finds its catalogue: "dane/" beside it when that is a directory, else
+// the install's "share/velmora/dane/" (from appDir's "bin/"), else "dane/" beside it all the same.
+std::string FindDataDir(const std::string& appDir);
 std::string InfoIniPath(const std::string& dataDir);
 std::string SignListPath(const std::string& dataDir);
 std::string IntroTextPath(const std::string& dataDir);
@@ -28,6 +31,9 @@ std::string IntroTextPath(const std::string& dataDir);
 std::string StagePicturePath(const std::string& dataDir, std::string_view screen);
 std::string ItemPicturePath(const std::string& dataDir, int32_t page, int32_t item);
 std::string HotspotFilePath(const std::string& dataDir, int32_t page, int32_t item);
+// The sign picture a description names, inside the sign folder "znaki/" and nowhere else: a
+// description with a ".." component or a NUL byte, or one that a link would lead out of the folder,
+// gives an empty path, which the program treats as a missing sign.
 std::string SignPicturePath(const std::string& dataDir, std::string_view opis);
 
 // The number of items of a page, read afresh from the page list; 1 when missing or no number.

@@ -40,6 +40,45 @@ TEST(DataSetPaths, AreBuiltUnderDane) {
     EXPECT_EQ(SignPicturePath(app, "A-1 \xB3uk"), "/opt/velmora/dane/znaki/A-1 \xB3uk.jpg");
 }
 
+// A description names a picture of the sign folder; one that would leave the folder, by its own
+// ".." or through a link, leads nowhere, as a missing sign does.
+TEST(SignPicturePath, NeverLeadsOutOfTheSignFolder) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string dane = dir.Dir() + "dane/";
+    TempDir::Write(dir.File("outside.jpg"), "x");
+    TempDir::Write(dane + "p_menu.jpg", "x");
+    TempDir::Write(dane + "znaki/A-1.jpg", "x");
+    TempDir::Write(dane + "znaki/kat/B-2.jpg", "x");
+    fs::create_symlink("A-1.jpg", dane + "znaki/alias.jpg");
+    fs::create_symlink("../../outside.jpg", dane + "znaki/away.jpg");
+    fs::create_symlink("../p_menu.jpg", dane + "znaki/menu.jpg");
+    fs::create_symlink(dir.Dir(), dane + "znaki/up");
+    struct Row {
+        std::string opis;
+        bool leads;  // to dane/znaki/<opis>.jpg
+    };
+    for (const Row& row : {Row{"A-1", true}, Row{"kat/B-2", true}, Row{"alias", true}, Row{"missing", true},
+                           Row{"/A-1", true}, Row{"", true}, Row{"../../outside", false}, Row{"..", false},
+                           Row{"kat/../A-1", false}, Row{"kat/..", false}, Row{"away", false},
+                           Row{"menu", false}, Row{"up/outside", false}, Row{std::string("A-1\0/../x", 9), false}}) {
+        SCOPED_TRACE(row.opis);
+        EXPECT_EQ(SignPicturePath(dane, row.opis), row.leads ? dane + "znaki/" + row.opis + ".jpg" : "");
+    }
+}
+
+TEST(FindDataDir, BesideTheProgramElseInTheInstallsShareFolder) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    fs::create_directories(dir.File("usr/bin"));
+    const std::string bin = dir.Dir() + "usr/bin/";
+    EXPECT_EQ(FindDataDir(bin), bin + "dane/");  // neither: beside it all the same
+    fs::create_directories(dir.File("usr/share/velmora/dane"));
+    EXPECT_EQ(FindDataDir(bin), dir.Dir() + "usr/share/velmora/dane/");
+    fs::create_directories(dir.File("usr/bin/dane"));
+    EXPECT_EQ(FindDataDir(bin), bin + "dane/");
+}
+
 TEST(PageItemCount, ReadsItemsOfThePageSection) {
     TMemIniFile info("");
     EXPECT_EQ(PageItemCount(info, 3), 1);  // no page list at all

@@ -347,17 +347,24 @@ void CheckHotspots(const TWalkItem& item, const THotspotResult& read, int pictur
         report.Add(path, countLine > 0 ? countLine : outline.LineOfSection(Num(unread.front())), HotspotUnread,
                    std::move(message));
     }
-    // Sections the count reads that are not there.
-    std::vector<int64_t> gaps;
-    for (int64_t s = 1; s <= read_n && gaps.size() < 100; ++s)
-        if (!sections.contains(s)) gaps.push_back(s);
-    for (int64_t s : gaps)
-        report.Add(path, countLine, HotspotCount, "section " + Num(s) + " is missing: it reads as an empty hotspot");
+    // Sections the count reads that are not there, in runs.
+    for (int64_t s = 1; s <= read_n;) {
+        if (sections.contains(s)) {
+            ++s;
+            continue;
+        }
+        const auto next = sections.upper_bound(s);
+        const int64_t last = std::min(read_n, next == sections.end() ? read_n : *next - 1);
+        report.Add(path, countLine, HotspotCount,
+                   s == last ? "section " + Num(s) + " is missing: it reads as an empty hotspot"
+                             : "sections " + Num(s) + " to " + Num(last) + " are missing: they read as empty hotspots");
+        s = last + 1;
+    }
     if (const std::optional<int32_t> count = ParseInteger(outline.ValueOfKey("info", "count"));
         count && !sections.empty() && *count > *sections.rbegin() && item.HotspotsCutFrom == 0)
         report.Add(path, countLine, HotspotCount,
                    "count=" + Num(*count) + ", but the last section is [" + Num(*sections.rbegin()) +
-                       "]: the program reads " + Num(read_n) + " hotspots");
+                       "]: the program reads " + Num(read_n) + (read_n == 1 ? " hotspot" : " hotspots"));
 
     std::map<std::pair<std::string, std::string>, int32_t> seen;  // (rectangle bits, description) -> section
     for (const TWalkHotspot& h : item.Hotspots) {
@@ -663,10 +670,10 @@ std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned thread
             const std::string name = "item " + Num(item.Item) + " of page " + number;
             if (item.Picture.Exists() && !item.Reached)
                 report.Add(item.Picture.Path, 0, PictureUnused,
-                           name + " lies beyond the page's " + Num(page.Items) + " items: no link shows it");
+                           name + " lies beyond the page's item count, " + Num(page.Items) + ": no link shows it");
             if (item.HotspotFile.Exists() && !item.Reached)
                 report.Add(item.HotspotFile.Path, 0, HotspotFileOrphan,
-                           "hotspots of " + name + ", which lies beyond the page's " + Num(page.Items) + " items");
+                           "hotspots of " + name + ", which lies beyond the page's item count, " + Num(page.Items));
         }
     }
     for (size_t i = 0; i < hotspotItems.size(); ++i) {

@@ -6,9 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <QTimer>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -16,6 +14,7 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+#include "app/command_line.h"
 #include "app/data_set.h"
 #include "app/main_form.h"
 #include "core/thread_placement.h"
@@ -76,26 +75,25 @@ private:
     std::jthread FThread;
 };
 
-// The menu picture beside the program, as the window will name it; without a readable link to the
-// executable, nothing (the window then loads the picture itself).
-std::string MenuPicturePath() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", error);
-    if (error) return {};
-    return velmora::StagePicturePath(velmora::DataDirOf(exe.parent_path().string() + "/"), "menu");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Read before Qt takes its own options out of the arguments; what needs no window runs without
+    // one, so --help, --version and --check work without a display.
+    const velmora::TCommandLine command = velmora::ParseCommandLine(argc, argv);
+    const std::string programDir = velmora::ProgramDirectory();
+    const std::string dataDir = !command.DataDir.empty() ? command.DataDir
+                                : programDir.empty()     ? std::string()
+                                                         : velmora::FindDataDir(programDir);
+    if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
+
     // While the font configuration loads on another core, this one decodes the menu picture, which
     // needs nothing of Qt; the window takes it when it shows the menu.
     TFontConfigWarmUp fonts;
     velmora::TPictureFetch menuPicture;
     // Only a regular file is worth opening: a device may act on being opened.
-    if (const std::string path = MenuPicturePath(); !path.empty() && velmora::FileExists(path)) menuPicture.Load(path);
-    // Read before Qt takes its own options out of the arguments.
-    const bool editorMode = velmora::IsEditorModeArgument(argc, argv);
+    if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
+        menuPicture.Load(path);
 
     velmora::TApplication app(argc, argv);
     app.SetTitle(velmora::ProgramTitle);
@@ -105,7 +103,8 @@ int main(int argc, char** argv) {
     if (QFile::exists(tahoma)) QFontDatabase::addApplicationFont(tahoma);
 
     velmora::TMainFormOptions options;
-    options.EditorMode = editorMode;
+    options.EditorMode = command.EditorMode;
+    options.DataDir = dataDir;  // empty: the window's own default beside the executable
     options.MenuPicture = &menuPicture;
     velmora::TMainForm form(options);
 

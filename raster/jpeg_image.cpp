@@ -18,6 +18,35 @@ EJPEG::EJPEG(int code) : EInvalidGraphic("JPEG error #" + std::to_string(code)),
 
 namespace {
 
+std::string LimitMessage(EJPEGLimit::TKind kind, const std::string& fileName) {
+    std::string text = "JPEG picture ";
+    if (!fileName.empty()) {
+        text += '"';
+        text += fileName;
+        text += "\" ";
+    }
+    switch (kind) {
+        case EJPEGLimit::TKind::Scans: text += "has more than " + std::to_string(MaxJpegScans) + " scans"; break;
+        case EJPEGLimit::TKind::ScanWork: text += "has scans that would take too long to decode"; break;
+        case EJPEGLimit::TKind::Memory:
+            text += "needs more than " + std::to_string(MaxJpegWorkBytes >> 20) + " MB to decode";
+            break;
+    }
+    return text;
+}
+
+// Codes of the decoding bounds, raised through libjpeg's error exit like its own (which end far below).
+constexpr int ScanLimitCode = 10001;
+constexpr int ScanWorkCode = 10002;
+constexpr int MemoryLimitCode = 10003;
+
+}  // namespace
+
+EJPEGLimit::EJPEGLimit(TKind kind, const std::string& fileName)
+    : EInvalidGraphic(LimitMessage(kind, fileName)), FKind(kind) {}
+
+namespace {
+
 // libjpeg reports fatal errors through a callback that must not return. It jumps back to the
 // guarded function that armed the bridge; that function returns the code, and only then, outside
 // every libjpeg frame, the decompressor is destroyed and EJPEG thrown. Nothing between setjmp and
@@ -38,12 +67,39 @@ struct TErrorBridge {
 void BridgeEmitMessage(j_common_ptr, int) {}
 void BridgeOutputMessage(j_common_ptr) {}
 
+[[noreturn]] void RaiseCode(j_common_ptr cinfo, int code) {
+    cinfo->err->msg_code = code;
+    (*cinfo->err->error_exit)(cinfo);
+    std::abort();  // error_exit never returns
+}
+
+// Counts the scans libjpeg reads and the blocks they cover; an output pass of a progressive display
+// counts as a whole-image pass. Called by libjpeg while it consumes input and reads scanlines.
+struct TScanWatch {
+    jpeg_progress_mgr Manager;
+    int LastScan;
+    uint64_t Blocks;       // blocks covered so far
+    uint64_t BlockBudget;
+};
+
+void WatchScans(j_common_ptr common) {
+    auto* watch = reinterpret_cast<TScanWatch*>(common->progress);
+    auto cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number == watch->LastScan) return;
+    watch->LastScan = cinfo->input_scan_number;
+    if (cinfo->input_scan_number > MaxJpegScans) RaiseCode(common, ScanLimitCode);
+    for (int i = 0; i < cinfo->comps_in_scan; ++i)
+        watch->Blocks += uint64_t(cinfo->cur_comp_info[i]->width_in_blocks) * cinfo->cur_comp_info[i]->height_in_blocks;
+    if (watch->Blocks > watch->BlockBudget) RaiseCode(common, ScanWorkCode);
+}
+
 // A decompressor whose libjpeg state is always released, also when an exception passes.
 class TDecompressor {
 public:
     TDecompressor() {
         std::memset(&FInfo, 0, sizeof FInfo);
         std::memset(&FBridge, 0, sizeof FBridge);
+        std::memset(&FWatch, 0, sizeof FWatch);
         jpeg_std_error(&FBridge.Manager);
         FBridge.Manager.error_exit = BridgeErrorExit;
         FBridge.Manager.emit_message = BridgeEmitMessage;
@@ -56,42 +112,27 @@ public:
 
     j_decompress_ptr Info() { return &FInfo; }
     TErrorBridge* Bridge() { return &FBridge; }
+    TScanWatch* Watch() { return &FWatch; }
 
     // Destroys the library state first, so that the exception leaves nothing half-released behind.
-    [[noreturn]] void Fail(int code) {
+    [[noreturn]] void Fail(int code, const std::string& fileName) {
         jpeg_destroy_decompress(&FInfo);
-        throw EJPEG(code);
+        switch (code) {
+            case ScanLimitCode: throw EJPEGLimit(EJPEGLimit::TKind::Scans, fileName);
+            case ScanWorkCode: throw EJPEGLimit(EJPEGLimit::TKind::ScanWork, fileName);
+            case MemoryLimitCode: throw EJPEGLimit(EJPEGLimit::TKind::Memory, fileName);
+            default: throw EJPEG(code);
+        }
     }
 
 private:
     jpeg_decompress_struct FInfo;
     TErrorBridge FBridge;
+    TScanWatch FWatch;
 };
 
 [[noreturn]] void RaiseLibraryError(j_decompress_ptr cinfo, int code) {
-    cinfo->err->msg_code = code;
-    (*cinfo->err->error_exit)(reinterpret_cast<j_common_ptr>(cinfo));
-    std::abort();  // error_exit never returns
-}
-
-struct THeaderInfo {
-    uint32_t Width;
-    uint32_t Height;
-    bool Grayscale;
-    bool MultiScan;
-};
-
-int ReadHeaderGuarded(TDecompressor* d, const uint8_t* data, size_t size, THeaderInfo* out) {
-    j_decompress_ptr cinfo = d->Info();
-    if (setjmp(d->Bridge()->Jump)) return d->Bridge()->Code;
-    jpeg_create_decompress(cinfo);
-    jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(cinfo, TRUE);
-    out->Width = cinfo->image_width;
-    out->Height = cinfo->image_height;
-    out->Grayscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
-    out->MultiScan = jpeg_has_multiple_scans(cinfo) != 0;
-    return 0;
+    RaiseCode(reinterpret_cast<j_common_ptr>(cinfo), code);
 }
 
 // Decoding parameters taken from a picture's settings.
@@ -104,15 +145,33 @@ struct TDecodeParams {
     bool ShowProgressively;
 };
 
-// Creates the decompressor, reads the header and applies the settings. Returns whether the output
-// is quantised (one palette index per pixel) rather than 32-bit rows.
-bool SetUpDecoding(j_decompress_ptr cinfo, const uint8_t* data, size_t size, const TDecodeParams& p) {
+// How the rows libjpeg delivers become 32-bit pixels.
+enum class TRowForm : uint8_t {
+    Direct,     // blue, green, red, alpha: the pixels themselves
+    Quantised,  // one palette index per pixel
+    Inks,       // cyan, magenta, yellow, black, as printed (255 is full ink)
+    InvertedInks,
+};
+
+struct TOutputPlan {
+    TRowForm Form;
+    bool Grey;  // ink rows: grey from the converted colour
+};
+
+// Creates the decompressor, reads the header and applies the settings.
+TOutputPlan SetUpDecoding(j_decompress_ptr cinfo, const uint8_t* data, size_t size, const TDecodeParams& p) {
     jpeg_create_decompress(cinfo);
+    cinfo->mem->max_memory_to_use = static_cast<long>(MaxJpegWorkBytes);
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
     cinfo->scale_num = 1;
     cinfo->scale_denom = 1u << p.ScaleShift;
     cinfo->do_block_smoothing = p.SmoothBlocks ? TRUE : FALSE;
+    if (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK) {
+        // libjpeg turns YCCK into CMYK but no further; four bytes a pixel also fit the target rows.
+        cinfo->out_color_space = JCS_CMYK;
+        return {cinfo->saw_Adobe_marker ? TRowForm::InvertedInks : TRowForm::Inks, p.ForceGray};
+    }
     if (p.ForceGray) cinfo->out_color_space = JCS_GRAYSCALE;
     const bool quantise = p.Depth8 || cinfo->out_color_space == JCS_GRAYSCALE;
     if (quantise) {
@@ -128,7 +187,51 @@ bool SetUpDecoding(j_decompress_ptr cinfo, const uint8_t* data, size_t size, con
         cinfo->two_pass_quantize = FALSE;
         cinfo->dither_mode = JDITHER_ORDERED;
     }
-    return quantise;
+    return {quantise ? TRowForm::Quantised : TRowForm::Direct, false};
+}
+
+// The blocks of all components, as the coefficient buffer holds them (whole sampling units).
+uint64_t ImageBlocks(j_decompress_ptr cinfo) {
+    uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->num_components; ++i) {
+        const jpeg_component_info& c = cinfo->comp_info[i];
+        const uint64_t across = (uint64_t(c.width_in_blocks) + c.h_samp_factor - 1) / c.h_samp_factor * c.h_samp_factor;
+        const uint64_t down = (uint64_t(c.height_in_blocks) + c.v_samp_factor - 1) / c.v_samp_factor * c.v_samp_factor;
+        blocks += across * down;
+    }
+    return blocks;
+}
+
+// libjpeg's whole-image buffers for this decode, once the output size is known: every coefficient of a
+// multi-scan file, every output sample for two-pass quantising.
+uint64_t WholeImageBytes(j_decompress_ptr cinfo, bool quantised) {
+    uint64_t bytes = 0;
+    if (jpeg_has_multiple_scans(cinfo) || cinfo->buffered_image) bytes += ImageBlocks(cinfo) * DCTSIZE2 * sizeof(JCOEF);
+    if (quantised && cinfo->two_pass_quantize)
+        bytes += uint64_t(cinfo->output_width) * cinfo->output_height * cinfo->out_color_components;
+    return bytes;
+}
+
+struct THeaderInfo {
+    uint32_t Width;
+    uint32_t Height;
+    bool Grayscale;
+    bool MultiScan;
+    uint64_t WorkBytes;  // WholeImageBytes with the picture's settings
+};
+
+int ReadHeaderGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDecodeParams* p,
+                      THeaderInfo* out) {
+    j_decompress_ptr cinfo = d->Info();
+    if (setjmp(d->Bridge()->Jump)) return d->Bridge()->Code;
+    const TOutputPlan plan = SetUpDecoding(cinfo, data, size, *p);
+    out->Width = cinfo->image_width;
+    out->Height = cinfo->image_height;
+    out->Grayscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
+    out->MultiScan = jpeg_has_multiple_scans(cinfo) != 0;
+    jpeg_calc_output_dimensions(cinfo);
+    out->WorkBytes = WholeImageBytes(cinfo, plan.Form == TRowForm::Quantised);
+    return 0;
 }
 
 int ScaledSizeGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDecodeParams* p,
@@ -165,10 +268,35 @@ void BuildPalette(j_decompress_ptr cinfo, TColor32* palette) {
     }
 }
 
-// One output pass: every scanline goes to the target row of the same number. 32-bit rows of the
-// target's width are written in place; anything else goes through a scratch row and is clipped.
-void ReadPass(j_decompress_ptr cinfo, bool quantised, const TDecodeTarget* t, JSAMPARRAY scratch,
+// Ink rows to opaque colour, in place when src is dst's memory: each of red, green and blue is the
+// paper its ink leaves, times the paper black leaves, rounded to nearest.
+void InksToColour(const JSAMPLE* src, TColor32* dst, int count, bool inverted, bool grey) {
+    for (int x = 0; x < count; ++x) {
+        unsigned c = src[4 * x], m = src[4 * x + 1], y = src[4 * x + 2], k = src[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        const unsigned r = (c * k + 127) / 255, g = (m * k + 127) / 255, b = (y * k + 127) / 255;
+        if (grey) {
+            const unsigned v = (299 * r + 587 * g + 114 * b + 500) / 1000;
+            dst[x] = Color32(static_cast<uint8_t>(v), static_cast<uint8_t>(v), static_cast<uint8_t>(v));
+        } else {
+            dst[x] = Color32(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b));
+        }
+    }
+}
+
+// One output pass: every scanline goes to the target row of the same number. Rows of four bytes a
+// pixel and the target's width are written in place (ink rows converted there); anything else goes
+// through a scratch row and is clipped.
+void ReadPass(j_decompress_ptr cinfo, const TOutputPlan& plan, const TDecodeTarget* t, JSAMPARRAY scratch,
               int scratchRows) {
+    const bool quantised = plan.Form == TRowForm::Quantised;
+    const bool inks = plan.Form == TRowForm::Inks || plan.Form == TRowForm::InvertedInks;
+    const bool inverted = plan.Form == TRowForm::InvertedInks;
     TColor32 palette[256];
     if (quantised) BuildPalette(cinfo, palette);
     const bool direct = !quantised && static_cast<int>(cinfo->output_width) == t->Width;
@@ -191,9 +319,15 @@ void ReadPass(j_decompress_ptr cinfo, bool quantised, const TDecodeTarget* t, JS
         if (got <= 0) break;  // a memory source never suspends; guard against looping anyway
         for (int i = 0; i < got; ++i) {
             const int y = first + i;
-            if (y >= t->Height || rows[i] != scratch[i]) continue;
+            if (y >= t->Height) continue;
             TColor32* dst = t->Pixels + static_cast<size_t>(y) * t->Width;
-            if (quantised) {
+            if (rows[i] != scratch[i]) {
+                if (inks) InksToColour(rows[i], dst, t->Width, inverted, plan.Grey);
+                continue;
+            }
+            if (inks) {
+                InksToColour(scratch[i], dst, copyWidth, inverted, plan.Grey);
+            } else if (quantised) {
                 const JSAMPLE* src = scratch[i];
                 for (int x = 0; x < copyWidth; ++x) dst[x] = palette[src[x]];
             } else {
@@ -207,7 +341,8 @@ int DecodeGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDec
                   const TDecodeTarget* t, bool* covered) {
     j_decompress_ptr cinfo = d->Info();
     if (setjmp(d->Bridge()->Jump)) return d->Bridge()->Code;
-    const bool quantised = SetUpDecoding(cinfo, data, size, *p);
+    const TOutputPlan plan = SetUpDecoding(cinfo, data, size, *p);
+    const bool quantised = plan.Form == TRowForm::Quantised;
     const bool progressive = p->ShowProgressively && jpeg_has_multiple_scans(cinfo);
     // The final pass keeps the chosen settings; intermediate passes of a progressive display favour
     // speed. Every quantiser a pass may use has to be enabled before decompression starts.
@@ -221,6 +356,15 @@ int DecodeGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDec
             cinfo->enable_2pass_quant = finalTwoPass;
         }
     }
+    jpeg_calc_output_dimensions(cinfo);
+    if (WholeImageBytes(cinfo, quantised) > MaxJpegWorkBytes) RaiseLibraryError(cinfo, MemoryLimitCode);
+    TScanWatch* watch = d->Watch();
+    watch->Manager.progress_monitor = WatchScans;
+    watch->LastScan = 0;
+    watch->Blocks = 0;
+    const uint64_t imageBlocks = ImageBlocks(cinfo);
+    watch->BlockBudget = std::max(imageBlocks * MaxJpegScanPasses, MinJpegScanBudgetBlocks);
+    cinfo->progress = &watch->Manager;
     jpeg_start_decompress(cinfo);
     int scratchRows = cinfo->rec_outbuf_height > 16 ? 16 : cinfo->rec_outbuf_height;
     if (scratchRows < 1) scratchRows = 1;
@@ -236,12 +380,14 @@ int DecodeGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDec
             cinfo->two_pass_quantize = finalPass ? finalTwoPass : FALSE;
             // A pass that may switch quantisers needs libjpeg to choose and build its map afresh.
             if (quantised) cinfo->colormap = nullptr;
+            watch->Blocks += imageBlocks;
+            if (watch->Blocks > watch->BlockBudget) RaiseLibraryError(cinfo, ScanWorkCode);
             jpeg_start_output(cinfo, cinfo->input_scan_number);
-            ReadPass(cinfo, quantised, t, scratch, scratchRows);
+            ReadPass(cinfo, plan, t, scratch, scratchRows);
             jpeg_finish_output(cinfo);
         } while (!finalPass);
     } else {
-        ReadPass(cinfo, quantised, t, scratch, scratchRows);
+        ReadPass(cinfo, plan, t, scratch, scratchRows);
     }
     *covered = static_cast<int>(cinfo->output_width) >= t->Width &&
                static_cast<int>(cinfo->output_height) >= t->Height;
@@ -281,14 +427,27 @@ int TJPEGImage::Height() const {
 void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
 void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
 
-void TJPEGImage::LoadFromMemory(std::vector<uint8_t> bytes) {
+void TJPEGImage::LoadFromMemory(std::vector<uint8_t> bytes) { Load(std::move(bytes), std::string()); }
+
+void TJPEGImage::LoadFromFileBytes(std::vector<uint8_t> bytes, const std::string& fileName) {
+    Load(std::move(bytes), fileName);
+}
+
+void TJPEGImage::Load(std::vector<uint8_t> bytes, const std::string& fileName) {
     auto data = std::make_shared<TJPEGData>();
     data->Bytes = std::move(bytes);
+    data->FileName = fileName;
     bool multiScan = FEncodeProgressive;
     if (!data->Bytes.empty()) {
+        const TDecodeParams params{static_cast<int>(FScaleDown), FSmoothBlocks, FForceGray,
+                                   FOutputDepth == TJPEGOutputDepth::Depth8,
+                                   FDecodeSpeed == TJPEGDecodeSpeed::SpeedFirst, false};
         TDecompressor d;
         THeaderInfo info{};
-        if (int code = ReadHeaderGuarded(&d, data->Bytes.data(), data->Bytes.size(), &info)) d.Fail(code);
+        if (int code = ReadHeaderGuarded(&d, data->Bytes.data(), data->Bytes.size(), &params, &info))
+            d.Fail(code, fileName);
+        // Refused before any buffer is made, so the picture (and a bitmap loading it) stays as it was.
+        if (info.WorkBytes > MaxJpegWorkBytes) throw EJPEGLimit(EJPEGLimit::TKind::Memory, fileName);
         data->Width = info.Width;
         data->Height = info.Height;
         data->Grayscale = info.Grayscale;
@@ -311,7 +470,7 @@ void TJPEGImage::ComputeScaledSize() const {
                                    FDecodeSpeed == TJPEGDecodeSpeed::SpeedFirst, false};
         TDecompressor d;
         if (int code = ScaledSizeGuarded(&d, FData->Bytes.data(), FData->Bytes.size(), &params, &info))
-            d.Fail(code);
+            d.Fail(code, FData->FileName);
     }
     FScaledWidth = static_cast<int>(info.Width);
     FScaledHeight = static_cast<int>(info.Height);
@@ -327,7 +486,7 @@ bool TJPEGImage::Decode(TColor32* pixels, int width, int height) const {
     bool covered = false;
     TDecompressor d;
     if (int code = DecodeGuarded(&d, FData->Bytes.data(), FData->Bytes.size(), &params, &target, &covered))
-        d.Fail(code);
+        d.Fail(code, FData->FileName);
     return covered;
 }
 

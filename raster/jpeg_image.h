@@ -5,10 +5,24 @@
 // every picture when ForceGray or Depth8 is set, are quantised by libjpeg to at most 236 levels and
 // expanded through its colour map.
 //
+// CMYK and YCCK files decode to colour: libjpeg delivers CMYK, converted here to red, green, blue.
+// A file with an Adobe marker holds its inks inverted (255 is no ink), as desktop-publishing programs
+// write them; one without holds them plain. Such pictures are never quantised (ForceGray gives grey
+// from the converted colour, Depth8 is ignored).
+//
 // Library failures surface as EJPEG "JPEG error #<code>" with libjpeg's message code; warnings are
 // ignored, so a file cut short inside its image data decodes (libjpeg completes it).
+//
+// A small file can describe an enormous amount of work, so decoding is bounded: libjpeg's own memory
+// (the whole-image buffers of multi-scan files and of two-pass quantising) to MaxJpegWorkBytes,
+// checked when the header is read and again before each decode, and the scans to MaxJpegScans and
+// to the blocks of MaxJpegScanPasses whole-image passes in all (an output pass of a progressive display
+// counts as one). Past a bound the load or draw fails with EJPEGLimit,
+// whose message names the file. The decoded pixels themselves are bounded by the bitmap's own limit.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "raster/picture.h"
@@ -22,6 +36,26 @@ public:
 
 private:
     int FCode;
+};
+
+// Decoding bounds; no real picture comes near them.
+constexpr size_t MaxJpegWorkBytes = size_t(512) << 20;
+constexpr int MaxJpegScans = 500;
+// Scans may cover 50 times the whole image (a real progressive file covers it 5 to 15 times), or
+// 4M blocks, whichever is more: a few tens of milliseconds.
+constexpr int MaxJpegScanPasses = 50;
+constexpr uint64_t MinJpegScanBudgetBlocks = uint64_t(1) << 22;
+
+// A picture that would need more than the decoding bounds allow.
+class EJPEGLimit : public EInvalidGraphic {
+public:
+    enum class TKind : uint8_t { Scans, ScanWork, Memory };
+    // fileName may be empty for a picture that came from memory.
+    EJPEGLimit(TKind kind, const std::string& fileName);
+    TKind Kind() const { return FKind; }
+
+private:
+    TKind FKind;
 };
 
 enum class TJPEGOutputDepth : uint8_t { Depth24, Depth8 };
@@ -46,6 +80,7 @@ extern TJPEGDefaults JpegDefaults;
 // One file's content with what its header says; shared by the pictures assigned from each other.
 struct TJPEGData {
     std::vector<uint8_t> Bytes;
+    std::string FileName;  // the file the bytes came from, for error messages; empty from memory
     uint32_t Width = 0;
     uint32_t Height = 0;
     bool Grayscale = false;
@@ -72,6 +107,8 @@ public:
     void SetWidth(int value) override;
     void SetHeight(int value) override;
 
+    // Fails with EJPEGLimit, leaving the picture as it was, when decoding would need more memory
+    // than MaxJpegWorkBytes.
     void LoadFromMemory(std::vector<uint8_t> bytes) override;
     bool Draw(TColor32* pixels, int width, int height) const override;
 
@@ -106,7 +143,11 @@ public:
     void SetDecodeSpeed(TJPEGDecodeSpeed value);
     void SetScaleDown(TJPEGScale value);
 
+protected:
+    void LoadFromFileBytes(std::vector<uint8_t> bytes, const std::string& fileName) override;
+
 private:
+    void Load(std::vector<uint8_t> bytes, const std::string& fileName);
     void DecodingSettingChanged();
     void ComputeScaledSize() const;
     bool Decode(TColor32* pixels, int width, int height) const;

@@ -32,8 +32,10 @@ void TGraphic::LoadFromStream(std::istream& stream) {
 void TGraphic::LoadFromFile(const std::string& fileName) {
     std::vector<uint8_t> bytes;
     if (int e = ReadBoundedFile(fileName, MaxPictureFileBytes, bytes)) throw EFileStreamOpenError(fileName, e);
-    LoadFromMemory(std::move(bytes));
+    LoadFromFileBytes(std::move(bytes), fileName);
 }
+
+void TGraphic::LoadFromFileBytes(std::vector<uint8_t> bytes, const std::string&) { LoadFromMemory(std::move(bytes)); }
 
 // ---------------------------------------------------------------------------------------------
 // Registry

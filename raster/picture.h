@@ -70,6 +70,8 @@ public:
 
 protected:
     void Changed();
+    // The content of the file named, for graphics whose errors name their file; LoadFromMemory by default.
+    virtual void LoadFromFileBytes(std::vector<uint8_t> bytes, const std::string& fileName);
 };
 
 // A graphic class as the registry knows it; Create is empty for formats without a reader here.

@@ -20,7 +20,6 @@
 #include "app/main_form.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
-#include "tests/support/jpeg_encode.h"
 #include "tests/support/recorded_boxes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unusual_files.h"
@@ -55,12 +54,8 @@ std::string SourceFile(const char* name) {
     return bytes;
 }
 
-std::string CmykJpeg() {
-    testing::EncodeOptions options;
-    options.Cmyk = true;
-    const std::vector<uint8_t> bytes = testing::Encode(options);
-    return std::string(bytes.begin(), bytes.end());
-}
+// Decodes only as far as the decoder's bound on scans: a picture that fails while it is drawn.
+std::string TooManyScans() { return SourceFile("many_scans.jpg"); }
 
 // Page 1 with three items, page 2 with two; every picture decodes and every item has nine hotspots.
 void WriteCatalogue(const std::string& dane) {
@@ -101,11 +96,11 @@ const std::vector<TSpoilt>& SpoiltFiles() {
     static const std::vector<TSpoilt> files = {
         {"picture cut short in its header", TTarget::ItemPicture, [] { return SourceFile("header_cut.jpg"); }},
         {"text named .jpg", TTarget::ItemPicture, [] { return std::string("not a picture at all\r\n"); }},
-        {"CMYK picture", TTarget::ItemPicture, CmykJpeg},
+        {"picture of too many scans", TTarget::ItemPicture, TooManyScans},
         {"header of a huge picture", TTarget::ItemPicture, [] { return SourceFile("huge_header.jpg"); }},
         {"page picture cut short", TTarget::StagePicture, [] { return SourceFile("header_cut.jpg"); }},
         {"page picture of text", TTarget::StagePicture, [] { return std::string("no picture"); }},
-        {"CMYK page picture", TTarget::StagePicture, CmykJpeg},
+        {"page picture of too many scans", TTarget::StagePicture, TooManyScans},
         {"page picture of a huge size", TTarget::StagePicture, [] { return SourceFile("huge_header.jpg"); }},
         {"hotspot file behind a byte-order mark", TTarget::HotspotFile, [] { return std::string("\xEF\xBB\xBF").append(NineHotspots()); }},
         // Too large to be read at all: a sparse file of 2 GiB.
@@ -241,7 +236,7 @@ TEST_F(EditorSafetyTest, NoWayThroughASpoiltFileChangesAnyFile) {
 // A picture that fails leaves the picture shown as it was, not a half-decoded one of the new size.
 TEST_F(EditorSafetyTest, AFailedPictureLeavesTheShownPicturesAlone) {
     TempDir::Write(FDane + "p_1_2.jpg", SourceFile("huge_header.jpg"));
-    TempDir::Write(FDane + "p_2.jpg", CmykJpeg());
+    TempDir::Write(FDane + "p_2.jpg", TooManyScans());
     TMainForm& form = Open();
     ShowItem(1);
     Click(form.SubNextBtn);

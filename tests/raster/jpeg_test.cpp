@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "raster/bitmap32.h"
 #include "raster/jpeg_image.h"
@@ -649,6 +651,159 @@ TEST(LoadPictureFile, PictureHoldersAndGraphicsAssignLikeFiles) {
     FillBitmap(bitmap, 2, 2, 0u);
     bitmap.Assign(static_cast<const TPicture*>(nullptr));
     EXPECT_TRUE(bitmap.IsEmpty());
+}
+
+// ---- decoding bounds -----------------------------------------------------------------------------
+
+std::string HostileFile(const std::string& name) { return std::string(VELMORA_HOSTILE_TEST_DATA) + "/" + name; }
+
+TEST(JpegLimits, SmallFilesThatDescribeHugeWorkFailNamingTheFile) {
+    TempDir dir;
+    struct Case {
+        const char* Name;
+        std::string Source;
+        const char* Problem;
+        bool SizeKept;  // refused at loading, before the bitmap took the picture's size
+    };
+    const std::vector<Case> cases{
+        {"header.jpg", HostileFile("progressive_header_16384.jpg"), "needs more than 512 MB to decode", true},
+        {"scans.jpg", HostileFile("empty_scans_3000.jpg"), "has scans that would take too long to decode", false},
+        {"many.jpg", DataFile("many_scans.jpg"), "has more than 500 scans", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = dir.Write(c.Name, ReadFile(c.Source));
+        TBitmap32 bitmap;
+        FillBitmap(bitmap, 7, 3, 0xFF102030u);
+        std::string message;
+        try {
+            bitmap.LoadPictureFile(path);
+        } catch (const EJPEGLimit& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, "JPEG picture \"" + path + "\" " + c.Problem);
+        EXPECT_EQ(bitmap.Width() == 7, c.SizeKept);
+    }
+    // From memory there is no name to give; a progressive display is bounded as well.
+    const auto many = ImageOf(ReadFile(DataFile("many_scans.jpg")));
+    EXPECT_EQ(MessageOf([&] { DrawImage(*many); }), "JPEG picture has more than 500 scans");
+    many->SetShowProgressively(true);
+    EXPECT_EQ(MessageOf([&] { DrawImage(*many); }), "JPEG picture has more than 500 scans");
+    EXPECT_EQ(MessageOf([&] { ImageOf(ReadFile(HostileFile("progressive_header_16384.jpg"))); }),
+              "JPEG picture needs more than 512 MB to decode");
+}
+
+TEST(JpegLimits, OtherPrecisionsAndProcessesKeepTheLibrarysError) {
+    const Bytes baseline = Encode({});
+    size_t sof = 2;
+    while (baseline[sof + 1] != 0xC0) sof += 2 + ((baseline[sof + 2] << 8) | baseline[sof + 3]);
+    Bytes twelveBit = baseline;
+    twelveBit[sof + 4] = 12;
+    Bytes lossless = baseline;
+    lossless[sof + 1] = 0xC3;
+    EXPECT_EQ(JpegCodeOf([&] { ImageOf(twelveBit); }), JERR_BAD_PRECISION);
+    EXPECT_EQ(JpegCodeOf([&] { ImageOf(lossless); }), JERR_SOF_UNSUPPORTED);
+}
+
+// ---- ink pictures --------------------------------------------------------------------------------
+
+// A colour field as inks (CMYK, or YCCK for the encoder to transform), inverted as desktop-publishing
+// programs store them when the file carries an Adobe marker.
+Bytes EncodeInks(bool ycck, bool adobeMarker) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr e;
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = 40;
+    c.image_height = 24;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 95, TRUE);
+    if (ycck) jpeg_set_colorspace(&c, JCS_YCCK);
+    c.write_Adobe_marker = adobeMarker;
+    jpeg_start_compress(&c, TRUE);
+    std::vector<unsigned char> row(40 * 4);
+    while (c.next_scanline < c.image_height) {
+        const int y = static_cast<int>(c.next_scanline);
+        for (int x = 0; x < 40; ++x) {
+            const int inks[4] = {x * 6, y * 10, 120, x < 20 ? 0 : 60};
+            for (int k = 0; k < 4; ++k) row[x * 4 + k] = static_cast<unsigned char>(adobeMarker ? 255 - inks[k] : inks[k]);
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    Bytes bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+// What the inks of each pixel give: plain libjpeg's CMYK, each colour the paper left by its ink times
+// the paper left by black.
+Picture ReferenceInkDecode(const Bytes& bytes) {
+    jpeg_decompress_struct d;
+    jpeg_error_mgr e;
+    d.err = jpeg_std_error(&e);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = JCS_CMYK;
+    jpeg_start_decompress(&d);
+    const bool inverted = d.saw_Adobe_marker;
+    Picture pic{static_cast<int>(d.output_width), static_cast<int>(d.output_height), {}};
+    std::vector<unsigned char> row(static_cast<size_t>(pic.Width) * 4);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW r = row.data();
+        jpeg_read_scanlines(&d, &r, 1);
+        for (int x = 0; x < pic.Width; ++x) {
+            double paper[4];
+            for (int k = 0; k < 4; ++k) paper[k] = inverted ? row[x * 4 + k] : 255 - row[x * 4 + k];
+            const auto channel = [&](int k) { return static_cast<uint8_t>(std::lround(paper[k] * paper[3] / 255.0)); };
+            pic.Pixels.push_back(Color32(channel(0), channel(1), channel(2), 255));
+        }
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return pic;
+}
+
+TEST(JpegInks, CmykAndYcckPicturesDecodeToTheColourOfTheirInks) {
+    struct Case {
+        const char* Name;
+        bool Ycck;
+        bool Adobe;
+    };
+    Picture plain;
+    for (const Case& c : {Case{"CMYK, no marker", false, false}, Case{"CMYK, Adobe", false, true},
+                          Case{"YCCK, Adobe", true, true}}) {
+        SCOPED_TRACE(c.Name);
+        const Bytes bytes = EncodeInks(c.Ycck, c.Adobe);
+        const auto image = ImageOf(bytes);
+        const Picture drawn = DrawImage(*image);
+        ExpectSamePixels(ReferenceInkDecode(bytes), drawn);
+        // Read the right way round, every file shows the same picture: the marker decides the inversion.
+        if (plain.Pixels.empty()) plain = drawn;
+        for (size_t i = 0; i < drawn.Pixels.size(); i += 37)
+            ASSERT_LE(std::abs(int(GreenOf(drawn.Pixels[i])) - int(GreenOf(plain.Pixels[i]))), 12) << i;
+        // Cyan 0, magenta 0, yellow 120, no black at the top left: a yellowish white.
+        EXPECT_GT(RedOf(drawn.Pixels[0]), 240);
+        EXPECT_LT(BlueOf(drawn.Pixels[0]), 150);
+
+        // Grey when asked, clipped like every other picture, and the same through a bitmap.
+        image->SetForceGray(true);
+        const Picture grey = DrawImage(*image, 30, 10);
+        EXPECT_EQ(RedOf(grey.Pixels[5]), BlueOf(grey.Pixels[5]));
+        EXPECT_EQ(AlphaOf(grey.Pixels[5]), 255);
+        TBitmap32 bitmap;
+        TempDir dir;
+        bitmap.LoadPictureFile(dir.Write("inks.jpg", bytes));
+        ExpectSamePixels(drawn, BitmapPixels(bitmap));
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@ velmora_packages=(
   qt6-base-dev libjpeg62-turbo-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xauth imagemagick fonts-dejavu-core
+  desktop-file-utils appstream
 )
 
 velmora_ensure_packages() {

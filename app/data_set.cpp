@@ -11,6 +11,10 @@
 #include "text/mem_ini_file.h"
 #include "text/string_list.h"
 
+#ifndef VELMORA_INSTALLED_DATA
+#define VELMORA_INSTALLED_DATA "../share/velmora/dane"
+#endif
+
 namespace velmora {
 
 namespace {
@@ -79,8 +83,7 @@ std::string FindDataDir(const std::string& appDir) {
     const std::string beside = DataDirOf(appDir);
     std::error_code error;
     if (std::filesystem::is_directory(beside, error)) return beside;
-    const std::filesystem::path installed =
-        (std::filesystem::path(appDir) / "../share/velmora/dane").lexically_normal();
+    const std::filesystem::path installed = (std::filesystem::path(appDir) / VELMORA_INSTALLED_DATA).lexically_normal();
     if (std::filesystem::is_directory(installed, error)) return installed.string() + "/";
     return beside;
 }

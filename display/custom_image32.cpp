@@ -24,6 +24,20 @@ bool DrawsOpaquely(const TBitmap32& b) {
     return b.DrawMode() == TDrawMode::dmOpaque || (b.DrawMode() == TDrawMode::dmCustom && !b.OnPixelCombine);
 }
 
+TRect Union(const TRect& a, const TRect& b) {
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+// The bounds of a layer that may draw anywhere.
+constexpr TRect Anywhere{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min(),
+                         std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()};
+
+bool Overlap(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
 }  // namespace
 
 // --- focus frame --------------------------------------------------------------------------------
@@ -58,7 +72,8 @@ TCustomImage32::TCustomImage32(QWidget* parent) : TCustomPaintBox32(parent) {
     FBitmap->OnResize = [this](TNotifiablePersistent*) { BitmapSizeChanged(); };
 
     FLayerCollection = std::make_unique<TLayerCollection>(this);
-    FLayerCollection->OnDidChange = [this](TLayerCollection*) { NotifyChanged(); };
+    FLayerCollection->OnDidChange = [this](TLayerCollection*) { LayersChanged(); };
+    FLayerCollection->OnLayerDirty = [this](TLayerCollection*, TCustomLayer* layer) { LayerAreaChanged(layer); };
     // Only shows the buffer again, at the next paint: Qt paints inside paint events only, and an
     // immediate repaint per grip change made building a page's hotspots cost one full paint each.
     FLayerCollection->OnOverlayUpdate = [this](TLayerCollection*) { update(); };
@@ -146,7 +161,41 @@ void TCustomImage32::NotifyChanged() {
 void TCustomImage32::Invalidate() {
     SetBufferValid(false);
     FPlacementValid = false;
+    FDirtyRect = FPendingRect = TRect{};
+    FDirtyAnywhere = false;
     TCustomPaintBox32::Invalidate();
+}
+
+void TCustomImage32::LayerAreaChanged(TCustomLayer* layer) {
+    TRect now;
+    if (layer == nullptr || !layer->RenderedBounds(now)) {
+        FDirtyAnywhere = true;
+        return;
+    }
+    const TRect area = Union(layer->PaintedBounds(), now);
+    FDirtyRect = Union(FDirtyRect, area);
+    // Where a part rendering must look for it: where it was and where it is now.
+    layer->SetPaintedBounds(area);
+}
+
+void TCustomImage32::LayersChanged() {
+    // Only a rendered buffer whose layers are the ones it shows can be mended in part.
+    const bool inPart = FChangeDepth == 0 && BufferValid() && FShowPlan == TShowPlan::spRender && !FDirtyAnywhere &&
+                        FLayerCollection->ListVersion() == FRenderedListVersion;
+    if (!inPart) {
+        NotifyChanged();
+        return;
+    }
+    TRect part;
+    if (IntersectRects(part, FDirtyRect, ViewportRect())) {
+        FPendingRect = Union(FPendingRect, part);
+        update(QRect(part.Left, part.Top, part.Width(), part.Height()));
+    }
+    FDirtyRect = TRect{};
+    if (OnChange) {
+        auto handler = OnChange;
+        handler(this);
+    }
 }
 
 void TCustomImage32::BitmapSizeChanged() {
@@ -307,9 +356,28 @@ void TCustomImage32::RenderBuffer() {
         buffer.BeginChanges();  // closed without notifying, on every path
         TScopeExit endChanges([&buffer] { buffer.EndChanges(); });
         buffer.SetClipBounds(ViewportRect());
+        FRenderingWhole = true;
+        TScopeExit endWhole([this] { FRenderingWhole = false; });
         for (const auto& [handler, index] : FStageHandlers) (this->*handler)(buffer, index);
     }
+    FRenderedListVersion = FLayerCollection->ListVersion();
+    FDirtyRect = FPendingRect = TRect{};
+    FDirtyAnywhere = false;
     SetBufferValid(true);
+}
+
+void TCustomImage32::RenderPart(const TRect& rect) {
+    TRect part;
+    if (!IntersectRects(part, rect, ViewportRect())) return;
+    RefreshPlacement();
+    TBitmap32& buffer = Buffer();
+    buffer.BeginChanges();
+    TScopeExit endChanges([&buffer, this] {
+        buffer.SetClipBounds(ViewportRect());
+        buffer.EndChanges();
+    });
+    buffer.SetClipBounds(part);
+    for (const auto& [handler, index] : FStageHandlers) (this->*handler)(buffer, index);
 }
 
 bool TCustomImage32::DrawsLayers(uint32_t stageMask) const {
@@ -351,6 +419,11 @@ void TCustomImage32::Paint() {
         !ViewportWithinBitmap(ViewportRect(), FBitmap->Width(), FBitmap->Height())) {
         FPlacementValid = false;
         SetBufferValid(false);
+    }
+    if (BufferValid() && !FPendingRect.IsEmpty()) {
+        const TRect part = FPendingRect;
+        FPendingRect = TRect{};
+        RenderPart(part);
     }
     TCustomPaintBox32::Paint();
 }
@@ -406,9 +479,28 @@ void TCustomImage32::DrawBitmap(TBitmap32& dest, int32_t) {
 
 void TCustomImage32::DrawLayers(TBitmap32& dest, int32_t stageNum) {
     const uint32_t mask = FStageList->Items(stageNum).StageParam;
+    // Layers wholly outside the part being drawn are passed by: an item of many hotspots draws only
+    // the few in view. Each rendered layer remembers where, so that its next change repaints there.
+    // A part rendering looks only at layers last painted, or changed, within it: the others keep
+    // their place and their pixels outside it.
+    const TRect clip = dest.ClipBounds();
     for (int32_t i = 0; i < FLayerCollection->LayerCount(); ++i) {
         TCustomLayer* layer = FLayerCollection->LayerAt(i);
-        if (layer->OptionBits() & mask) layer->Render(dest);
+        if ((layer->OptionBits() & mask) == 0) continue;
+        if (!FRenderingWhole && !Overlap(layer->PaintedBounds(), clip)) continue;
+        TRect bounds;
+        if (!layer->RenderedBounds(bounds)) {
+            layer->Render(dest);
+            layer->SetPaintedBounds(Anywhere);
+            continue;
+        }
+        if (!Overlap(bounds, clip)) {
+            // Rendered whole, the buffer holds nothing of it any more.
+            if (FRenderingWhole) layer->SetPaintedBounds(TRect{});
+            continue;
+        }
+        layer->Render(dest);
+        layer->SetPaintedBounds(bounds);
     }
 }
 
@@ -424,7 +516,8 @@ void TCustomImage32::DrawBitmapFrame(TBitmap32& dest, int32_t) { DrawFocusRect(d
 
 void TCustomImage32::PaintOverlay() {
     // Overlay layers draw on the widget, which is only possible inside a paint event.
-    for (int32_t i = 0; Canvas() && i < FLayerCollection->LayerCount(); ++i) {
+    const int32_t overlays = FLayerCollection->OverlayLayerCount();
+    for (int32_t i = 0; overlays > 0 && Canvas() && i < FLayerCollection->LayerCount(); ++i) {
         TCustomLayer* layer = FLayerCollection->LayerAt(i);
         if (layer->OptionBits() & loOverlay) layer->DrawOverlay(Canvas());
     }

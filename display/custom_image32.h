@@ -10,6 +10,10 @@
 // under its lock, whole or with bands of the control colour around it. Any change renders again
 // and plans afresh.
 //
+// A change of a layer that can tell where it draws (TCustomLayer::RenderedBounds) repaints only
+// where it was and where it is: the next paint renders that part of Buffer alone. Anything else (a
+// setter, the bitmap, a layer added, removed or moved, a layer that cannot tell) renders it whole.
+//
 // Mouse input is never converted: client coordinates go to the layers first, then to OnMouseDown,
 // OnMouseMove and OnMouseUp together with the layer the collection reported.
 //
@@ -168,6 +172,11 @@ protected:
 
 private:
     void SetMouseCapture(bool value);
+    // The layer collection's OnLayerDirty and OnDidChange.
+    void LayerAreaChanged(TCustomLayer* layer);
+    void LayersChanged();
+    // Renders the part of Buffer within rect (client coordinates) by the stages compiled last.
+    void RenderPart(const TRect& rect);
     TColor32 ControlColor32() const;
     // Some layer that the stage mask selects draws pixels.
     bool DrawsLayers(uint32_t stageMask) const;
@@ -191,6 +200,14 @@ private:
     int32_t FShiftX = 0;
     int32_t FShiftY = 0;
     bool FPlacementValid = false;
+
+    // Where layers changed since their last rendering, and whether some change cannot say where.
+    TRect FDirtyRect;
+    bool FDirtyAnywhere = false;
+    // The part of a valid Buffer that the next paint renders again.
+    TRect FPendingRect;
+    bool FRenderingWhole = false;
+    uint64_t FRenderedListVersion = 0;
 
     bool FMouseCaptured = false;
     bool FDirectShowAllowed = true;

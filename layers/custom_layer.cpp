@@ -19,7 +19,12 @@ TCustomLayer::TCustomLayer(TLayerCollection* collection) {
         }
         throw;
     }
-    FOptionBits = loVisible;
+    AssignOptionBits(loVisible);
+}
+
+void TCustomLayer::AssignOptionBits(uint32_t bits) {
+    if (FOwnerCollection && ((bits ^ FOptionBits) & loOverlay)) FOwnerCollection->FOverlayLayers += (bits & loOverlay) ? 1 : -1;
+    FOptionBits = bits;
 }
 
 TCustomLayer::~TCustomLayer() {
@@ -71,7 +76,7 @@ void TCustomLayer::RaiseToTop() {
 
 void TCustomLayer::SetOptionBits(uint32_t bits) {
     WillChange();
-    FOptionBits = bits;
+    AssignOptionBits(bits);
     NotifyChanged();
 }
 

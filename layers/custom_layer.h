@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/geometry.h"
 #include "core/input.h"
 #include "layers/layer_options.h"
 #include "raster/notifiable_persistent.h"
@@ -66,6 +67,14 @@ public:
     bool RendersPixels() const { return OnAfterDraw || DrawsPixels(); }
     // False only when Draw certainly draws nothing; layers that may draw keep the default.
     virtual bool DrawsPixels() const { return true; }
+    // The part of the control (client coordinates) that Render may change, when the layer can tell;
+    // false means anywhere. Owners repaint only that part around a change and pass layers by whose
+    // part lies outside what they draw.
+    bool RenderedBounds(TRect& bounds) { return !OnAfterDraw && DrawnBounds(bounds); }
+    virtual bool DrawnBounds(TRect&) { return false; }
+    // Where the owner last rendered the layer (empty: nowhere); the owner keeps it.
+    const TRect& PaintedBounds() const { return FPaintedBounds; }
+    void SetPaintedBounds(const TRect& bounds) { FPaintedBounds = bounds; }
     virtual void DrawOverlay(QPainter* canvas);
 
     // Called by the collection's dispatch only.
@@ -82,15 +91,18 @@ public:
 
 protected:
     // Derived constructors store their defaults directly, without notifications.
-    void StoreOptionBits(uint32_t bits) { FOptionBits = bits; }
+    void StoreOptionBits(uint32_t bits) { AssignOptionBits(bits); }
 
 private:
     friend class TLayerCollection;
+    // Every store of the bits; keeps the collection's count of overlay layers.
+    void AssignOptionBits(uint32_t bits);
 
     TCursor FHoverCursor = crDefault;
     TLayerCollection* FOwnerCollection = nullptr;
     TLayerButtons FHeldButtons = 0;
     uint32_t FOptionBits = 0;
+    TRect FPaintedBounds;
 };
 
 }  // namespace velmora

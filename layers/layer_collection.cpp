@@ -37,11 +37,7 @@ TLayerCollection::~TLayerCollection() {
     }
 }
 
-TCustomLayer* TLayerCollection::LayerAt(int32_t index) const {
-    if (index < 0 || index >= LayerCount())
-        throw EListError(index);
-    return FLayers[size_t(index)];
-}
+void TLayerCollection::ThrowIndexError(int32_t index) { throw EListError(index); }
 
 int32_t TLayerCollection::IndexOf(const TCustomLayer* layer) const {
     // From the top: a layer just made is raised there, and layers are removed from the top down, so
@@ -80,6 +76,8 @@ void TLayerCollection::ReportDirty(TCustomLayer* layer) {
 void TLayerCollection::AttachLayer(TCustomLayer* layer) {
     const auto changes = CollectionChanges(*this);
     FLayers.push_back(layer);
+    ++FListVersion;
+    if (layer->FOptionBits & loOverlay) ++FOverlayLayers;
     layer->FOwnerCollection = this;
     if (auto handler = OnListChange) handler(this, TListChangeKind::lcAdded, layer, LayerCount() - 1);
 }
@@ -89,6 +87,8 @@ void TLayerCollection::DetachLayer(TCustomLayer* layer) {
     int32_t index = IndexOf(layer);
     if (index < 0) return;
     FLayers.erase(FLayers.begin() + index);
+    ++FListVersion;
+    if (layer->FOptionBits & loOverlay) --FOverlayLayers;
     layer->FOwnerCollection = nullptr;
     if (auto handler = OnListChange) handler(this, TListChangeKind::lcRemoved, layer, index);
 }
@@ -97,11 +97,16 @@ void TLayerCollection::MoveLayer(int32_t from, int32_t to) {
     TCustomLayer* layer = FLayers[size_t(from)];
     FLayers.erase(FLayers.begin() + from);
     FLayers.insert(FLayers.begin() + to, layer);
+    ++FListVersion;
 }
 
 void TLayerCollection::ForgetLayer(TCustomLayer* layer) {
     int32_t index = IndexOf(layer);
-    if (index >= 0) FLayers.erase(FLayers.begin() + index);
+    if (index >= 0) {
+        FLayers.erase(FLayers.begin() + index);
+        if (layer->FOptionBits & loOverlay) --FOverlayLayers;
+    }
+    ++FListVersion;
     if (FCaptureLayer == layer) FCaptureLayer = nullptr;
 }
 

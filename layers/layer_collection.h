@@ -45,7 +45,10 @@ public:
 
     int32_t LayerCount() const { return static_cast<int32_t>(FLayers.size()); }
     // Fails with "List index out of bounds (%d)" outside 0 .. LayerCount - 1.
-    TCustomLayer* LayerAt(int32_t index) const;
+    TCustomLayer* LayerAt(int32_t index) const {
+        if (index < 0 || index >= LayerCount()) ThrowIndexError(index);
+        return FLayers[size_t(index)];
+    }
     int32_t IndexOf(const TCustomLayer* layer) const;
 
     void BeginChanges();
@@ -56,6 +59,11 @@ public:
     TCustomLayer* DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
     TCustomLayer* DispatchMouseMove(TShiftState shift, int32_t x, int32_t y);
     TCustomLayer* DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+
+    // How many of the layers have loOverlay, so that owners pass the others by cheaply.
+    int32_t OverlayLayerCount() const { return FOverlayLayers; }
+    // Counts the changes of the list itself: layers attached, detached or moved in z-order.
+    uint64_t ListVersion() const { return FListVersion; }
 
     TCustomLayer* CaptureLayer() const { return FCaptureLayer; }
     void SetCaptureLayer(TCustomLayer* layer);
@@ -79,6 +87,7 @@ public:
 private:
     friend class TCustomLayer;
 
+    [[noreturn]] static void ThrowIndexError(int32_t index);
     void AttachLayer(TCustomLayer* layer);
     void DetachLayer(TCustomLayer* layer);
     void MoveLayer(int32_t from, int32_t to);
@@ -93,6 +102,8 @@ private:
     std::vector<TCustomLayer*> FLayers;
     TCustomLayer* FCaptureLayer = nullptr;
     int32_t FChangeDepth = 0;
+    uint64_t FListVersion = 0;
+    int32_t FOverlayLayers = 0;
     TLayerOwner* FOwner;
 };
 

@@ -229,6 +229,17 @@ void TRubberbandLayer::DrawGrip(TBitmap32& buffer, int32_t x, int32_t y) {
 
 bool TRubberbandLayer::DrawsPixels() const { return (FGrips & (gsOutline | gsCorners | gsSides)) != 0; }
 
+bool TRubberbandLayer::DrawnBounds(TRect& bounds) {
+    bounds = TRect{};
+    if (!DrawsPixels()) return true;
+    const TOutline o = OutlineOf(ExtentOnControl(Extent()));
+    // Grips reach r past each edge (the right and bottom ones from Rt and Bt); one more for safety.
+    const int64_t r = int64_t(FGripRadius) + 1;
+    bounds = TRect{ClampToInt(std::min<int64_t>(o.L, o.Rt) - r), ClampToInt(std::min<int64_t>(o.T, o.Bt) - r),
+                   ClampToInt(std::max<int64_t>(o.L, o.Rt) + r + 1), ClampToInt(std::max<int64_t>(o.T, o.Bt) + r + 1)};
+    return true;
+}
+
 void TRubberbandLayer::Draw(TBitmap32& buffer) {
     const TOutline o = OutlineOf(ExtentOnControl(Extent()));
     if (FGrips & gsOutline) {

@@ -104,6 +104,8 @@ public:
     void Draw(TBitmap32& buffer) override;
     // A layer with neither outline nor grips (a hotspot in viewing mode) only takes the mouse.
     bool DrawsPixels() const override;
+    // Outline and grips lie within the outline widened by the grip radius; empty without either.
+    bool DrawnBounds(TRect& bounds) override;
 
     // Drag state.
     bool Tracking() const { return FTracking; }

@@ -1,6 +1,6 @@
 // A rubber-band layer on a real image control: drawn into the control's buffer where the scaled and
-// offset bitmap puts it, sizing cursors from the control's mouse moves, and drags by the mouse that
-// move it in bitmap units or are vetoed without a repaint.
+// offset bitmap puts it, sizing cursors from the control's mouse moves, drags by the mouse that move
+// it in bitmap units or are vetoed without a repaint, and a change repainted only where it shows.
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -161,6 +161,28 @@ TEST_F(RubberbandImageTest, ViewingModeHotspotIsInvisibleAndCannotBeMoved) {
     EXPECT_EQ(didChange, 0);  // nothing to repaint
     EXPECT_TRUE(hotspot->HitsPoint(136, 146));
     EXPECT_FALSE(hotspot->HitsPoint(137, 146));  // the last column is not part of the body
+}
+
+TEST_F(RubberbandImageTest, AMovedLayerRepaintsOnlyWhereItWasAndIsAsAWholeRenderingWould) {
+    // A second layer under the path of the first, with the look of an unselected hotspot.
+    auto* below = new TRubberbandLayer(&image->LayerCollection());
+    below->SetFollowsBitmap(true);
+    below->SetExtent(TSingleRect{30, 30, 50, 50});
+    below->SetGripRadius(4);
+    image->grab();
+    // A bitmap pixel far from both, changed behind the control's back, shows whether it renders whole.
+    TColor32* far = image->Bitmap().PixelData() + 99 + 79 * 100;
+    *far = kRed;
+    hotspot->SetExtent(TSingleRect{10, 10, 74, 74});
+    below->SetExtent(TSingleRect{32, 30, 52, 50});
+    const QImage part = image->grab().toImage();
+    EXPECT_EQ(Rgb(part.pixel(208, 178)), kGrey & 0xFFFFFFu);
+    *far = kGrey;
+    EXPECT_EQ(part, Shot());
+    // A layer added is not a change of one layer's area: the whole picture renders.
+    *far = kRed;
+    new TRubberbandLayer(&image->LayerCollection());
+    EXPECT_EQ(Rgb(image->grab().toImage().pixel(208, 178)), kRed & 0xFFFFFFu);
 }
 
 }  // namespace

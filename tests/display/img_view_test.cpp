@@ -12,6 +12,7 @@
 
 #include "display/catalogue_scroll_bars.h"
 #include "display/custom_img_view32.h"
+#include "display/view_zoom.h"
 #include "raster/color32.h"
 
 namespace velmora {
@@ -250,6 +251,48 @@ TEST_F(ItemViewTest, WheelScrollsSixtyPixelsPerNotchAsAUserChange) {
     SendWheel(view, -120, {}, true);  // a sideways wheel moves the horizontal bar
     EXPECT_EQ(view->HorzBar()->ScrollPos(), 180.0f);
     EXPECT_EQ(Shown(*view, 0, 0), Tag(180, 0));
+}
+
+TEST_F(ItemViewTest, CtrlWheelZoomsOnlyAViewAskedToAndEnlargesPixelsWhole) {
+    LoadTagged(*view, 1200, 900);
+    SendWheel(view, -120, Qt::ControlModifier);
+    EXPECT_EQ(view->Scale(), 1.0f);
+    EXPECT_EQ(view->VertBar()->ScrollPos(), 60.0f);
+    view->SetWheelZooms(true);
+    SendWheel(view, 240, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(view->Scale(), 1.5625f);
+    EXPECT_EQ(view->ScaleMode(), TScaleMode::smScale);
+    // The bitmap point under the pointer (10, 10), (10, 70) at 1 : 1, stays there within half a pixel.
+    const TColor32 kept = Shown(*view, 10, 10);
+    EXPECT_EQ(kept >> 12 & 0xFFF, 10u);
+    EXPECT_NEAR(double(kept & 0xFFF), 70.0, 1.0);
+    // From the top-left corner at 4 : 1 every bitmap pixel covers 4 x 4 screen pixels of its own colour.
+    view->ZoomAt(1.0f, 0, 0);
+    view->HorzBar()->SetScrollPos(0);
+    view->VertBar()->SetScrollPos(0);
+    view->ApplyScrollOffsets();
+    view->ZoomAt(4.0f, 0, 0);
+    const QImage shot = view->grab().toImage();
+    for (int x = 0; x < 12; ++x)
+        for (int y = 0; y < 12; ++y) EXPECT_EQ(TColor32(shot.pixel(x, y)) | 0xFF000000u, Tag(x / 4, y / 4)) << x << ", " << y;
+    view->ZoomAt(1.0f, 0, 0);
+    EXPECT_EQ(view->ScaleMode(), TScaleMode::smNormal);
+}
+
+TEST(ViewZoomTest, StepsFollowThePowersOfOneAndAQuarterWithinAnEighthAndEight) {
+    struct TRow {
+        float From;
+        int32_t Notches;
+        float To;
+    };
+    const TRow rows[] = {
+        {1, 1, 1.25f},       {1, -1, 0.8f},       {4, 1, 4.76837158f}, {4, -1, 3.81469727f},
+        {8, 1, 8},           {8, -1, 7.4505806f}, {7.4505806f, 1, 8}, {0.125f, -1, 0.125f},
+        {1, 20, 8},          {1, -20, 0.125f},    {1, 0, 1},
+    };
+    for (const TRow& row : rows) EXPECT_FLOAT_EQ(SteppedZoomScale(row.From, row.Notches), row.To) << row.From << " " << row.Notches;
+    // In and out again comes back to exactly 1 : 1.
+    EXPECT_EQ(SteppedZoomScale(SteppedZoomScale(1.0f, 3), -3), 1.0f);
 }
 
 TEST_F(ItemViewTest, WheelOverABarScrollsThePictureWithIt) {

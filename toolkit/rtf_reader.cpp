@@ -1,12 +1,12 @@
 #include "toolkit/rtf_reader.h"
 
 #include "toolkit/code_page.h"
+#include "toolkit/rich_text_writer.h"
 
 #include <QColor>
 #include <QFont>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <array>
@@ -158,14 +158,13 @@ const typename Table::value_type* FindWord(const Table& table, std::string_view 
 class TRtfParser {
 public:
     TRtfParser(const std::string& rtf, QTextDocument& document)
-        : FData(reinterpret_cast<const unsigned char*>(rtf.data())), FSize(rtf.size()), FCursor(&document) {
+        : FData(reinterpret_cast<const unsigned char*>(rtf.data())), FSize(rtf.size()), FWriter(document) {
         FStack.reserve(MaxRtfGroupDepth + 1);
         FStack.emplace_back();
     }
 
     void Run() {
-        FCursor.beginEditBlock();
-        while (FPos < FSize) {
+        while (FPos < FSize && !FWriter.Full()) {
             const unsigned char c = FData[FPos++];
             switch (c) {
                 case '{': OpenGroup(); break;
@@ -177,7 +176,6 @@ public:
             }
         }
         Flush();
-        FCursor.endEditBlock();
     }
 
 private:
@@ -381,7 +379,7 @@ private:
             --FSkipCount;
             return;
         }
-        if (Destination() != TDestination::Text) return;
+        if (Destination() != TDestination::Text || !FWriter.TakeCharacter()) return;
         DecodePending();
         FPendingText += ch;
     }
@@ -389,9 +387,7 @@ private:
     void Paragraph() {
         if (Destination() != TDestination::Text) return;
         Flush();
-        const QTextBlockFormat block = BlockFormat(State());
-        FCursor.setBlockFormat(block);
-        FCursor.insertBlock(block, CharFormat(State()));
+        FWriter.EndParagraph(BlockFormat(State()), CharFormat(State()));
     }
 
     int CodePage() const {
@@ -400,6 +396,7 @@ private:
     }
 
     void AppendByte(unsigned char c) {
+        if (!FWriter.TakeCharacter()) return;
         const int codePage = CodePage();
         if (codePage != FPendingCodePage) DecodePending();
         FPendingCodePage = codePage;
@@ -415,8 +412,7 @@ private:
     void Flush() {
         DecodePending();
         if (FPendingText.isEmpty()) return;
-        FCursor.setBlockFormat(BlockFormat(State()));
-        FCursor.insertText(FPendingText, CharFormat(State()));
+        FWriter.AppendText(FPendingText, CharFormat(State()), BlockFormat(State()));
         FPendingText.clear();
     }
 
@@ -470,7 +466,7 @@ private:
     const unsigned char* FData;
     size_t FSize;
     size_t FPos = 0;
-    QTextCursor FCursor;
+    TRichTextWriter FWriter;
     std::vector<TRtfState> FStack;
     int64_t FOverflow = 0;           // groups opened beyond the depth bound and not yet closed
     int64_t FOverflowSkipLevel = 0;  // the overflow depth at which a skipped destination began

@@ -7,7 +7,8 @@
 //
 // The reader never fails: it is iterative (no recursion), nests at most MaxRtfGroupDepth groups deep
 // (deeper groups are counted, not stacked), tolerates unbalanced braces, truncated escapes and binary
-// junk, and shows whatever text it could read.
+// junk, and shows whatever text it could read. The document stays within the bounds of
+// TRichTextWriter: past them the reader stops, keeping what it has read.
 #include <string>
 
 class QTextDocument;

@@ -1,5 +1,7 @@
 #include "toolkit/rtf_reader.h"
 
+#include "toolkit/rich_text_writer.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -193,6 +195,58 @@ TEST(RtfReader, TruncatedAndOversizedInputShowWhatItCan) {
     EXPECT_TRUE(text.startsWith("xy")) << text.toStdString();
     EXPECT_LE(FormatOf(doc, "x").fontPointSize(), 1638.0);
     EXPECT_GE(BlockOf(doc, "y").leftMargin(), 0.0);
+}
+
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
+// Introductions that kept the window from its first paint for minutes: many runs of text, stretches
+// of one script or one overlong word in a block, or a document too tall for the layout. Each is read
+// and laid out at the view's width; the watchdog fails a row whose layout does not come back.
+TEST(RtfReader, HostileIntroductionsStayWithinTheBounds) {
+    struct TRow {
+        const char* Name;
+        std::string Body;
+        qsizetype Characters;  // the text's characters besides paragraph ends
+        bool Cut;              // whether the reader stops before its end
+        int MinBlocks;
+    };
+    const TRow rows[] = {
+        {"bold switches", Repeated("\\b a\\b0 b", 20000), 40000, false, 40000 / MaxBlockItems},
+        {"two scripts", Repeated("a\\u1046?", 20000), 40000, false, 40000 / MaxBlockItems},
+        {"one long word", std::string(100000, 'a'), 100000, false, 100000 / MaxWordLength},
+        {"runs past the bound", Repeated("{\\b a}b", 60000), 120000, true, MaxRichTextItems / MaxBlockItems},
+        {"paragraphs", "\\fs2" + Repeated("\\par", 450000), 0, false, MaxRichTextParagraphs + 1},
+        {"line breaks", Repeated("\\line", 800000), 800000, true, 1},
+        {"tall lines", "\\fs3276" + Repeated("\\line", 5000), 5000, true, 1},
+        {"tall margins", Repeated("\\sb31680\\sa31680 x\\par", 2000), 2000, true, 1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        QTextDocument doc;
+        doc.setTextWidth(730);
+        const auto start = std::chrono::steady_clock::now();
+        const QString text = Read("{\\rtf1 " + row.Body + "}", doc);
+        const double height = doc.size().height();
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+        ::testing::Test::RecordProperty(std::string("rtf_") + row.Name + "_ms", static_cast<int>(taken.count() * 1000));
+        const qsizetype shown = text.size() - text.count(QChar::ParagraphSeparator);
+        if (row.Cut) EXPECT_LT(shown, row.Characters);
+        else EXPECT_EQ(shown, row.Characters);
+        EXPECT_GE(doc.blockCount(), row.MinBlocks);
+        EXPECT_LE(doc.blockCount(), MaxRichTextParagraphs + 1);
+        EXPECT_LT(height, 1 << 22);
+        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+            ASSERT_LE(block.textFormats().size(), MaxBlockItems);
+    }
+    // Past its characters the reader stops too (no width: nothing wraps, so no height comes first).
+    QTextDocument wide;
+    EXPECT_EQ(Read("{\\rtf1 " + Repeated("ab ", MaxRichTextCharacters / 3 + 1000) + "}", wide).size(),
+              MaxRichTextCharacters);
 }
 
 TEST(RtfReader, RandomBytesNeverBreakTheReader) {

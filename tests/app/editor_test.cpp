@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -312,6 +313,18 @@ TEST_F(EditorTest, EveryWayOutOfAnEditedItemWritesItAndTheMarkGoes) {
             EXPECT_FALSE(form.UndoHistory().CanUndo());
         }
     }
+}
+
+TEST_F(EditorTest, AWindowCloseWhoseSaveFailsKeepsTheWindowAndSaysWhy) {
+    // A directory where the hotspot file belongs cannot be written.
+    std::filesystem::remove(FDir.Dir() + "dane/1_1.ini");
+    std::filesystem::create_directory(FDir.Dir() + "dane/1_1.ini");
+    TMainForm& form = OpenItem();
+    Click(form.L_Add);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(FBoxes.Errors.size(), 1u);
+    EXPECT_TRUE(Marked());
 }
 
 }  // namespace

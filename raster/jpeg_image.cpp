@@ -10,6 +10,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "raster/bitmap32.h"
+
 namespace velmora {
 
 TJPEGDefaults JpegDefaults;
@@ -511,6 +513,8 @@ const TJPEGPixels& TJPEGImage::DecodedPicture() {
         auto decoded = std::make_unique<TJPEGPixels>();
         decoded->Width = Width();
         decoded->Height = Height();
+        // The kept picture is bounded like any bitmap's pixels.
+        if (int64_t(decoded->Width) * decoded->Height > MaxBitmapPixels) throw Exception("Can't allocate the DIB handle");
         if (decoded->Width > 0 && decoded->Height > 0) {
             decoded->Pixels.assign(static_cast<size_t>(decoded->Width) * decoded->Height, 0xFF000000u);
             Decode(decoded->Pixels.data(), decoded->Width, decoded->Height);

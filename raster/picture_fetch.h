@@ -7,10 +7,19 @@
 // A fetch that failed, or that fetched another file, hands over nothing: the caller loads the picture
 // itself, and that load reports the error as it always would.
 //
-// Threads: every public operation is the window thread's. FPending, FQuit and FPlaced are shared and
-// touched only under FMutex. FPath, FBitmap and FDecoded belong to the worker while a fetch is pending
-// (from Start setting FPending until the worker clears it) and to the window thread otherwise; the
-// window thread takes them back only through Wait, whose lock hands over what the worker wrote.
+// Threads: every public operation is the window thread's; the worker runs only Work and Decode.
+//   FMutex, FWake, FDone       shared; both condition variables wait on FMutex.
+//   FPending, FQuit, FPlaced   shared, read and written only under FMutex.
+//   FPath, FBitmap, FDecoded   the worker's while a fetch is pending (from Start setting FPending
+//                              under FMutex until the worker clears it under FMutex), the window
+//                              thread's otherwise. The window thread takes them back only through
+//                              Wait (Cancel, TakeInto, Start, Load), whose lock hands over what the
+//                              worker wrote. While a fetch is pending both may read FPath, neither
+//                              writes it.
+//   FAllowedCores              written by the window thread in the first Start before the worker
+//                              exists; read by the worker, under FMutex, once FPlaced is set.
+//   FWorker                    the window thread's: made in the first Start, joined by the destructor.
+// The ThreadSanitizer run (./test.sh --tsan) covers these hand-overs.
 #include <condition_variable>
 #include <mutex>
 #include <string>

@@ -453,6 +453,7 @@ TEST(JpegErrors, HeaderSizesAreTakenWithoutDecodingAndSizesCannotBeSet) {
     TJPEGImage& image = *imageHolder;
     EXPECT_EQ(image.Width(), 60000);
     EXPECT_EQ(image.Height(), 60000);
+    EXPECT_EQ(MessageOf([&] { image.DecodedPicture(); }), "Can't allocate the DIB handle");
     image.SetScaleDown(TJPEGScale::ScaleEighth);
     EXPECT_EQ(image.Width(), 7500);
     EXPECT_EQ(MessageOf([&] { image.SetWidth(10); }), "Cannot change the size of a JPEG image");

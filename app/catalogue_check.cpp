@@ -291,24 +291,6 @@ TPictureResult CheckPicture(const std::string& path) {
 
 // --- hotspot files --------------------------------------------------------------------------------
 
-struct THotspotResult {
-    TIniOutline Outline;
-    std::vector<TFinding> Findings;
-    bool Read = false;
-};
-
-THotspotResult CheckHotspotText(const TCatalogue& catalogue, TWalkItem& item) {
-    THotspotResult result;
-    std::string text;
-    if (ReadText(item.HotspotFile.Path, text, result.Findings)) {
-        result.Outline = LintIni(item.HotspotFile.Path, text, HotspotNumberKey, result.Findings);
-        result.Read = true;
-    }
-    ReadItemHotspots(item);
-    ResolveSigns(catalogue, item);
-    return result;
-}
-
 std::string HotspotName(const TWalkHotspot& h) { return "hotspot " + Num(h.Section); }
 
 std::string Geometry(const THotspotRecord& r) {
@@ -320,11 +302,12 @@ std::string Geometry(const THotspotRecord& r) {
     return text;
 }
 
-// Findings of the hotspots themselves, once the item picture's size is known (0 x 0: unknown).
-void CheckHotspots(const TWalkItem& item, const THotspotResult& read, int pictureWidth, int pictureHeight,
-                   TReport& report) {
+// Findings of the hotspots themselves, given the item picture's size (0 x 0: unknown). signLines
+// receives, per hotspot, the line its description is on (0 for a section that is missing).
+void CheckHotspots(const TWalkItem& item, const TIniOutline& outline, int pictureWidth, int pictureHeight,
+                   TReport& report, std::vector<int32_t>& signLines) {
     const std::string& path = item.HotspotFile.Path;
-    const TIniOutline& outline = read.Outline;
+    signLines.assign(item.Hotspots.size(), 0);
     // The numbered sections the file holds, as the store finds them.
     std::set<int64_t> sections;
     for (const auto& [name, line] : outline.SectionLine)
@@ -391,16 +374,45 @@ void CheckHotspots(const TWalkItem& item, const THotspotResult& read, int pictur
             report.Add(path, line, HotspotDuplicate, HotspotName(h) + " repeats hotspot " + Num(first->second) + " exactly");
 
         const int32_t opisLine = outline.LineOfKey(Num(h.Section), "opis");
-        const int32_t signLine = opisLine > 0 ? opisLine : line;
+        signLines[static_cast<size_t>(h.Section - 1)] = opisLine > 0 ? opisLine : line;
+    }
+}
+
+// What an item's job finds: its picture decoded, its hotspot file read and checked.
+struct TItemResult {
+    TPictureResult Picture;
+    TReport Report;
+    std::vector<int32_t> SignLines;
+};
+
+TItemResult CheckItem(TWalkItem& item) {
+    TItemResult result;
+    if (item.Picture.Exists()) result.Picture = CheckPicture(item.Picture.Path);
+    if (!item.HotspotFile.Exists()) return result;
+    std::string text;
+    TIniOutline outline;
+    const bool read = ReadText(item.HotspotFile.Path, text, result.Report.Findings());
+    if (read) outline = LintIni(item.HotspotFile.Path, text, HotspotNumberKey, result.Report.Findings());
+    ReadItemHotspots(item);
+    if (read && !item.ReadError.empty()) result.Report.Add(item.HotspotFile.Path, 0, FileUnreadable, item.ReadError);
+    CheckHotspots(item, outline, result.Picture.Width, result.Picture.Height, result.Report, result.SignLines);
+    return result;
+}
+
+// The descriptions of an item's hotspots, once the signs are resolved.
+void CheckSigns(const TWalkItem& item, const std::vector<int32_t>& signLines, TReport& report) {
+    const std::string& path = item.HotspotFile.Path;
+    for (size_t i = 0; i < item.Hotspots.size() && i < signLines.size(); ++i) {
+        const TWalkHotspot& h = item.Hotspots[i];
+        const int32_t signLine = signLines[i];
+        if (signLine == 0) continue;  // a missing section, reported as such
         if (h.Record.Opis.empty()) {
             report.Add(path, signLine, SignMissing, HotspotName(h) + " has no description, so no sign");
         } else if (h.Sign.Path.empty()) {
             report.Add(path, signLine, SignOutside,
                        HotspotName(h) + " names " + Quoted(h.Record.Opis) +
                            ", which leads out of the sign folder: it shows nothing");
-        } else if (h.Sign.Unusable()) {
-            // Reported once at the file itself.
-        } else if (!h.Sign.Exists()) {
+        } else if (!h.Sign.Exists() && !h.Sign.Unusable()) {  // an unusable one is reported at the file
             report.Add(path, signLine, SignMissing,
                        HotspotName(h) + " names sign " + Quoted(h.Record.Opis) + ", which has no picture znaki/" +
                            Win1250ToUtf8(h.Record.Opis) + ".jpg");
@@ -567,37 +579,31 @@ std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned thread
         return std::move(report.Findings());
     }
 
-    // Every picture to decode and every hotspot file to read, done together on every core.
+    // Every item (its picture and hotspot file) and every other picture, done together on every core.
+    std::vector<TWalkItem*> items = AllItems(catalogue);
     std::vector<const TCatalogueFile*> pictures;
     const auto addPicture = [&pictures](const TCatalogueFile& f) {
         if (f.Exists()) pictures.push_back(&f);
     };
     addPicture(catalogue.MenuPicture);
     addPicture(catalogue.IndexPicture);
-    std::vector<TWalkItem*> items = AllItems(catalogue);
-    std::map<const TWalkItem*, size_t> itemPicture;
-    for (TWalkPage& page : catalogue.Pages) {
-        addPicture(page.Picture);
-        for (TWalkItem& item : page.ItemList) {
-            if (item.Picture.Exists()) itemPicture[&item] = pictures.size();
-            addPicture(item.Picture);
-        }
-    }
+    for (const TWalkPage& page : catalogue.Pages) addPicture(page.Picture);
     for (const TWalkSign& sign : catalogue.Signs) addPicture(sign.Picture);
-    std::vector<TWalkItem*> hotspotItems;
-    for (TWalkItem* item : items)
-        if (item->HotspotFile.Exists()) hotspotItems.push_back(item);
-
+    std::vector<TItemResult> itemResults(items.size());
     std::vector<TPictureResult> pictureResults(pictures.size());
-    std::vector<THotspotResult> hotspotResults(hotspotItems.size());
-    // Pictures first: the short hotspot jobs fill the gaps at the end.
-    ParallelFor(pictures.size() + hotspotItems.size(), threads, [&](size_t job) {
-        if (job < pictures.size())
-            pictureResults[job] = CheckPicture(pictures[job]->Path);
+    ParallelFor(items.size() + pictures.size(), threads, [&](size_t job) {
+        if (job < items.size())
+            itemResults[job] = CheckItem(*items[job]);
         else
-            hotspotResults[job - pictures.size()] = CheckHotspotText(catalogue, *hotspotItems[job - pictures.size()]);
+            pictureResults[job - items.size()] = CheckPicture(pictures[job - items.size()]->Path);
     });
     for (TPictureResult& result : pictureResults) report.Append(std::move(result.Findings));
+    ResolveSigns(catalogue);
+    for (size_t i = 0; i < items.size(); ++i) {
+        report.Append(std::move(itemResults[i].Picture.Findings));
+        report.Append(std::move(itemResults[i].Report.Findings()));
+        CheckSigns(*items[i], itemResults[i].SignLines, report);
+    }
 
     // The fixed files.
     const auto unusable = [&report](const TCatalogueFile& f) {
@@ -675,18 +681,6 @@ std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned thread
                 report.Add(item.HotspotFile.Path, 0, HotspotFileOrphan,
                            "hotspots of " + name + ", which lies beyond the page's item count, " + Num(page.Items));
         }
-    }
-    for (size_t i = 0; i < hotspotItems.size(); ++i) {
-        const TWalkItem& item = *hotspotItems[i];
-        THotspotResult& result = hotspotResults[i];
-        report.Append(std::move(result.Findings));
-        if (!item.ReadError.empty() && result.Read) report.Add(item.HotspotFile.Path, 0, FileUnreadable, item.ReadError);
-        int width = 0, height = 0;
-        if (const auto p = itemPicture.find(&item); p != itemPicture.end() && pictureResults[p->second].Decoded) {
-            width = pictureResults[p->second].Width;
-            height = pictureResults[p->second].Height;
-        }
-        CheckHotspots(item, result, width, height, report);
     }
     for (const TCatalogueFile& file : catalogue.Unnamed) {
         if (file.Path.ends_with(".ini") || file.Path.ends_with(".INI"))

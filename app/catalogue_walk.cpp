@@ -226,21 +226,28 @@ void ReadItemHotspots(TWalkItem& item) {
     }
 }
 
-void ResolveSigns(const TCatalogue& catalogue, TWalkItem& item) {
-    // An item names a few signs many times over.
-    std::unordered_map<std::string, const TWalkHotspot*> seen;
-    for (TWalkHotspot& hotspot : item.Hotspots) {
-        const std::string& opis = hotspot.Record.Opis;
-        if (const auto found = seen.find(opis); found != seen.end()) {
-            hotspot.Caption = found->second->Caption;
-            hotspot.Sign = found->second->Sign;
-            continue;
-        }
-        hotspot.Caption = GetOpis(catalogue.SignList, opis);
-        hotspot.Sign.Path = SignPicturePath(catalogue.DataDir, Win1250ToUtf8(opis));
-        hotspot.Sign.Kind = hotspot.Sign.Path.empty() ? TFileKind::Missing : FileKindAt(hotspot.Sign.Path);
-        seen.emplace(opis, &hotspot);
-    }
+void ResolveSigns(TCatalogue& catalogue) {
+    // A catalogue names a few hundred signs tens of thousands of times.
+    struct TSign {
+        std::string Caption;
+        TCatalogueFile Picture;
+    };
+    std::unordered_map<std::string, TSign> known;
+    for (TWalkPage& page : catalogue.Pages)
+        for (TWalkItem& item : page.ItemList)
+            for (TWalkHotspot& hotspot : item.Hotspots) {
+                const std::string& opis = hotspot.Record.Opis;
+                auto found = known.find(opis);
+                if (found == known.end()) {
+                    TSign sign;
+                    sign.Caption = GetOpis(catalogue.SignList, opis);
+                    sign.Picture.Path = SignPicturePath(catalogue.DataDir, Win1250ToUtf8(opis));
+                    sign.Picture.Kind = sign.Picture.Path.empty() ? TFileKind::Missing : FileKindAt(sign.Picture.Path);
+                    found = known.emplace(opis, std::move(sign)).first;
+                }
+                hotspot.Caption = found->second.Caption;
+                hotspot.Sign = found->second.Picture;
+            }
 }
 
 std::vector<TWalkItem*> AllItems(TCatalogue& catalogue) {
@@ -253,10 +260,8 @@ std::vector<TWalkItem*> AllItems(TCatalogue& catalogue) {
 TCatalogue WalkCatalogue(const std::string& dataDir, unsigned threads) {
     TCatalogue catalogue = ListCatalogue(dataDir);
     const std::vector<TWalkItem*> items = AllItems(catalogue);
-    ParallelFor(items.size(), threads, [&](size_t i) {
-        ReadItemHotspots(*items[i]);
-        ResolveSigns(catalogue, *items[i]);
-    });
+    ParallelFor(items.size(), threads, [&](size_t i) { ReadItemHotspots(*items[i]); });
+    ResolveSigns(catalogue);
     return catalogue;
 }
 

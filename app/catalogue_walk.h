@@ -6,10 +6,11 @@
 // runaway item count costs nothing. Hotspots are read by the program's own reader, captions by its
 // own rule, and a sign picture is looked for where the program looks for it.
 //
-// ListCatalogue reads the directory, the page list and the caption list; ReadItemHotspots and
-// ResolveSigns fill in one item each. WalkCatalogue does all of it, the items on every core.
-// Threads: a TCatalogue is built on the caller's thread; ReadItemHotspots and ResolveSigns touch only
-// the item they are given and read the rest, so different items may be filled on different threads.
+// ListCatalogue reads the directory, the page list and the caption list; ReadItemHotspots fills in
+// one item, ResolveSigns the captions and sign pictures of them all. WalkCatalogue does all of it,
+// the items on every core.
+// Threads: ListCatalogue and ResolveSigns run on the caller's thread; ReadItemHotspots touches only
+// the item it is given, so different items may be read on different threads at once.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -101,8 +102,8 @@ TCatalogue ListCatalogue(const std::string& dataDir);
 
 // Reads the item's hotspot file, when it has one, as the window does.
 void ReadItemHotspots(TWalkItem& item);
-// Captions and sign pictures of the item's hotspots.
-void ResolveSigns(const TCatalogue& catalogue, TWalkItem& item);
+// Captions and sign pictures of every hotspot, each description looked up once.
+void ResolveSigns(TCatalogue& catalogue);
 
 // ListCatalogue, then every item's hotspots and signs, spread over threads (0: one per core).
 TCatalogue WalkCatalogue(const std::string& dataDir, unsigned threads = 0);

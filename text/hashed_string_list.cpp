@@ -34,14 +34,29 @@ void THashedStringList::SetStrings(int index, std::string text) {
 
 int THashedStringList::Add(std::string text) {
     FEntries.push_back(Entry{std::move(text), nullptr});
-    Changed();
+    Appended();
     return Count() - 1;
 }
 
 int THashedStringList::AddWithLines(std::string text) {
     FEntries.push_back(Entry{std::move(text), std::make_unique<THashedStringList>()});
-    Changed();
+    Appended();
     return Count() - 1;
+}
+
+void THashedStringList::Appended() {
+    // The new last entry goes to the head of its chains, just where a rebuild would put it, so the
+    // indexes stay valid: writing a store of many sections must not rebuild them for each one.
+    const int index = Count() - 1;
+    const std::string& text = FEntries.back().text;
+    if (FValueHashValid) FValueHash.Add(TStringHash::HashOf(text), index);
+    if (FNameHashValid) {
+        if (const void* eq = std::memchr(text.data(), '=', text.size())) {
+            const size_t nameLength = static_cast<size_t>(static_cast<const char*>(eq) - text.data());
+            FNameHash.Add(TStringHash::HashOf(std::string_view(text).substr(0, nameLength)), index);
+        }
+    }
+    FLastIndex = -2;
 }
 
 THashedStringList* THashedStringList::Lines(int index) const {

@@ -2,7 +2,7 @@
 // An ordered list of texts with two case-insensitive look-up indexes: one over whole entries and one
 // over the name part of key lines (the text before their first "="). Among equal names a look-up finds
 // the entry with the highest index. Each index is rebuilt in one pass, first entry to last, at the first
-// look-up after any change of the list. An entry may own a nested list (a section owns its lines).
+// look-up after any change of the list but an entry appended, which joins the indexes at once. An entry may own a nested list (a section owns its lines).
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +43,7 @@ private:
         std::unique_ptr<THashedStringList> lines;
     };
     void Changed();
+    void Appended();
     void RebuildValueHash() const;
     void RebuildNameHash() const;
 

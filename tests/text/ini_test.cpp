@@ -222,6 +222,19 @@ TEST(HashedStringList, LargeListsWithDuplicates) {
     EXPECT_EQ(list.IndexOfName("700"), -1);
 }
 
+TEST(HashedStringList, EntriesAppendedAfterALookUpAreFoundAsAfterARebuild) {
+    THashedStringList list;
+    list.Add("k=1");
+    ASSERT_EQ(list.IndexOf("x"), -1);  // builds both indexes
+    ASSERT_EQ(list.IndexOfName("k"), 0);
+    list.Add("K=2");
+    list.Add("x");
+    EXPECT_EQ(list.IndexOfName("k"), 1);
+    EXPECT_EQ(list.IndexOf("X"), 2);  // the remembered miss is forgotten
+    list.AddWithLines("X");
+    EXPECT_EQ(list.IndexOf("x"), 3);
+}
+
 TEST(HashedStringList, FindsTheLastEqualEntryAndTellsCollisionsApart) {
     THashedStringList list;
     list.Add("a");

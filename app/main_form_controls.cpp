@@ -214,6 +214,10 @@ void TMainForm::CreateControls() {
                                   int32_t y, TCustomLayer* layer) { sub_imageMouseUp(sender, button, shift, x, y, layer); };
     // Ctrl and the wheel zoom the item in both modes; in the editor a click gives the view the keys.
     sub_image->SetWheelZooms(true);
+    // The edit box follows the scale: it sits under the selected hotspot as the zoom shows it.
+    sub_image->OnZoom = [this](TCustomImage32*) {
+        if (auto* selected = dynamic_cast<TRubberbandLayer*>(SelectedLayer)) PlaceDescriptionEditor(selected->Extent());
+    };
     if (EditorMode()) sub_image->setFocusPolicy(Qt::ClickFocus);
 
     _opis = new QLineEdit(MainPanel);

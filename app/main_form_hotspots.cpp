@@ -537,7 +537,6 @@ void TMainForm::DuplicateSelected() {
 void TMainForm::ZoomItemView(float scale) {
     const TRect v = sub_image->ViewportRect();
     sub_image->ZoomAt(scale, v.Width() / 2, v.Height() / 2);
-    if (SelectedLayer != nullptr) PlaceDescriptionEditor(static_cast<TWarstwaItem*>(SelectedLayer)->Extent());
 }
 
 void TMainForm::RunKeyAction(const TEditorKeyAction& action) {

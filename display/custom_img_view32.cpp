@@ -261,6 +261,10 @@ void TCustomImgView32::ZoomAt(float scale, int32_t x, int32_t y) {
         ApplyScrollOffsets();
     }
     NotifyChanged();
+    if (OnZoom) {
+        auto handler = OnZoom;
+        handler(this);
+    }
 }
 
 void TCustomImgView32::RaiseScroll() {

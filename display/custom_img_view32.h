@@ -112,6 +112,8 @@ public:
     void Paint() override;
 
     TImgNotifyEvent OnScroll;
+    // Raised after ZoomAt changed the scale.
+    TImgNotifyEvent OnZoom;
 
 protected:
     virtual void RaiseScroll();

@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -245,6 +246,12 @@ TEST_F(EditorTest, CtrlWheelZoomsAroundThePointerAndCtrl0GoesBackToOneToOne) {
         EXPECT_NEAR(y, by, 0.5) << angle;
     }
     EXPECT_FLOAT_EQ(form.sub_image->Scale(), 1.25f);
+    // The edit box follows the scale: under hotspot 0's bottom edge (60) as the view shows it.
+    form.SelectLayer(Hotspot(0));
+    Wheel(at, 120);
+    Wheel(at, -120);
+    EXPECT_EQ(form._opis->y(), 78 + 75 - int(std::abs(std::trunc(form.sub_image->BitmapOffsetY()))));
+    form.sub_image->setFocus();
     // The bars follow the placed size.
     EXPECT_EQ(form.sub_image->HorzBar()->ContentSize(), 1875);
     Key(Qt::Key_0, Qt::ControlModifier);

@@ -167,8 +167,11 @@ void TCustomImage32::Invalidate() {
 }
 
 void TCustomImage32::LayerAreaChanged(TCustomLayer* layer) {
+    // Only a rendered buffer is mended in part; anything else renders whole anyway, so building many
+    // layers at once costs no area for each.
     TRect now;
-    if (layer == nullptr || !layer->RenderedBounds(now)) {
+    if (FDirtyAnywhere || FChangeDepth != 0 || !BufferValid() || FShowPlan != TShowPlan::spRender || layer == nullptr ||
+        !layer->RenderedBounds(now)) {
         FDirtyAnywhere = true;
         return;
     }

@@ -226,29 +226,48 @@ void ReadItemHotspots(TWalkItem& item) {
     }
 }
 
-void ResolveSigns(TCatalogue& catalogue) {
-    // A catalogue names a few hundred signs tens of thousands of times.
+namespace {
+
+// Captions and sign pictures by description: a catalogue names a few hundred signs tens of
+// thousands of times.
+class TSignLookup {
+public:
+    explicit TSignLookup(const TCatalogue& catalogue) : FCatalogue(catalogue) {}
+
+    void Resolve(TWalkItem& item) {
+        for (TWalkHotspot& hotspot : item.Hotspots) {
+            const std::string& opis = hotspot.Record.Opis;
+            auto found = FKnown.find(opis);
+            if (found == FKnown.end()) {
+                TSign sign;
+                sign.Caption = GetOpis(FCatalogue.SignList, opis);
+                sign.Picture.Path = SignPicturePath(FCatalogue.DataDir, Win1250ToUtf8(opis));
+                sign.Picture.Kind = sign.Picture.Path.empty() ? TFileKind::Missing : FileKindAt(sign.Picture.Path);
+                found = FKnown.emplace(opis, std::move(sign)).first;
+            }
+            hotspot.Caption = found->second.Caption;
+            hotspot.Sign = found->second.Picture;
+        }
+    }
+
+private:
     struct TSign {
         std::string Caption;
         TCatalogueFile Picture;
     };
-    std::unordered_map<std::string, TSign> known;
+    const TCatalogue& FCatalogue;
+    std::unordered_map<std::string, TSign> FKnown;
+};
+
+}  // namespace
+
+void ResolveSigns(TCatalogue& catalogue) {
+    TSignLookup lookup(catalogue);
     for (TWalkPage& page : catalogue.Pages)
-        for (TWalkItem& item : page.ItemList)
-            for (TWalkHotspot& hotspot : item.Hotspots) {
-                const std::string& opis = hotspot.Record.Opis;
-                auto found = known.find(opis);
-                if (found == known.end()) {
-                    TSign sign;
-                    sign.Caption = GetOpis(catalogue.SignList, opis);
-                    sign.Picture.Path = SignPicturePath(catalogue.DataDir, Win1250ToUtf8(opis));
-                    sign.Picture.Kind = sign.Picture.Path.empty() ? TFileKind::Missing : FileKindAt(sign.Picture.Path);
-                    found = known.emplace(opis, std::move(sign)).first;
-                }
-                hotspot.Caption = found->second.Caption;
-                hotspot.Sign = found->second.Picture;
-            }
+        for (TWalkItem& item : page.ItemList) lookup.Resolve(item);
 }
+
+void ResolveSigns(const TCatalogue& catalogue, TWalkItem& item) { TSignLookup(catalogue).Resolve(item); }
 
 std::vector<TWalkItem*> AllItems(TCatalogue& catalogue) {
     std::vector<TWalkItem*> all;

@@ -104,6 +104,8 @@ TCatalogue ListCatalogue(const std::string& dataDir);
 void ReadItemHotspots(TWalkItem& item);
 // Captions and sign pictures of every hotspot, each description looked up once.
 void ResolveSigns(TCatalogue& catalogue);
+// The same for one item read again (after the editor saved it), against the catalogue's captions.
+void ResolveSigns(const TCatalogue& catalogue, TWalkItem& item);
 
 // ListCatalogue, then every item's hotspots and signs, spread over threads (0: one per core).
 TCatalogue WalkCatalogue(const std::string& dataDir, unsigned threads = 0);

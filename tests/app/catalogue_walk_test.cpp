@@ -67,6 +67,15 @@ TEST(CatalogueWalk, FindsPagesItemsHotspotsAndSignsAsTheProgramDoes) {
     EXPECT_FALSE(first->Hotspots[1].Sign.Exists());
     EXPECT_EQ(first->Hotspots[2].Sign.Path, "");  // leads out of the sign folder
 
+    // One item read again, as after a save in the editor.
+    TWalkItem again = *first;
+    TempDir::Write(d + "/2_1.ini", "[info]\r\ncount=1\r\n[1]\r\nopis=kat/C\r\n");
+    ReadItemHotspots(again);
+    ResolveSigns(c, again);
+    ASSERT_EQ(again.Hotspots.size(), 1u);
+    EXPECT_TRUE(again.Hotspots[0].Sign.Exists());
+    EXPECT_EQ(again.Hotspots[0].Caption, "");
+
     // Items=0 still shows item 1, and nothing beyond; page 7 is there only by an item picture.
     const TWalkPage& five = c.Pages[1];
     EXPECT_EQ(five.Items, 0);

@@ -317,11 +317,11 @@ void CheckHotspots(const TWalkItem& item, const TIniOutline& outline, int pictur
         report.Add(path, countLine, HotspotLimit,
                    "the file gives " + Num(item.HotspotsCutFrom) + " hotspots: only the first " +
                        Num(MaxHotspotsPerItem) + " are read");
-    const auto read_n = static_cast<int64_t>(item.Hotspots.size());
+    const auto readCount = static_cast<int64_t>(item.Hotspots.size());
     // Sections beyond those read: their hotspots never show.
     std::vector<int64_t> unread;
     for (int64_t s : sections)
-        if (s > read_n && item.HotspotsCutFrom == 0) unread.push_back(s);
+        if (s > readCount && item.HotspotsCutFrom == 0) unread.push_back(s);
     if (!unread.empty()) {
         std::string message = unread.size() == 1 ? "section " + Num(unread.front())
                                                  : "sections " + Num(unread.front()) + " to " + Num(unread.back());
@@ -331,13 +331,13 @@ void CheckHotspots(const TWalkItem& item, const TIniOutline& outline, int pictur
                    std::move(message));
     }
     // Sections the count reads that are not there, in runs.
-    for (int64_t s = 1; s <= read_n;) {
+    for (int64_t s = 1; s <= readCount;) {
         if (sections.contains(s)) {
             ++s;
             continue;
         }
         const auto next = sections.upper_bound(s);
-        const int64_t last = std::min(read_n, next == sections.end() ? read_n : *next - 1);
+        const int64_t last = std::min(readCount, next == sections.end() ? readCount : *next - 1);
         report.Add(path, countLine, HotspotCount,
                    s == last ? "section " + Num(s) + " is missing: it reads as an empty hotspot"
                              : "sections " + Num(s) + " to " + Num(last) + " are missing: they read as empty hotspots");
@@ -347,7 +347,7 @@ void CheckHotspots(const TWalkItem& item, const TIniOutline& outline, int pictur
         count && !sections.empty() && *count > *sections.rbegin() && item.HotspotsCutFrom == 0)
         report.Add(path, countLine, HotspotCount,
                    "count=" + Num(*count) + ", but the last section is [" + Num(*sections.rbegin()) +
-                       "]: the program reads " + Num(read_n) + (read_n == 1 ? " hotspot" : " hotspots"));
+                       "]: the program reads " + Num(readCount) + (readCount == 1 ? " hotspot" : " hotspots"));
 
     std::map<std::pair<std::string, std::string>, int32_t> seen;  // (rectangle bits, description) -> section
     for (const TWalkHotspot& h : item.Hotspots) {

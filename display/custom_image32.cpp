@@ -24,6 +24,18 @@ bool DrawsOpaquely(const TBitmap32& b) {
     return b.DrawMode() == TDrawMode::dmOpaque || (b.DrawMode() == TDrawMode::dmCustom && !b.OnPixelCombine);
 }
 
+// Placed edges stay within +-2^30, where every width and a shift's negation still fit in 32 bits; a
+// picture placed that far lies out of sight anyway.
+constexpr int64_t PlacementLimit = int64_t(1) << 30;
+
+int32_t HeldEdge(int64_t v) { return static_cast<int32_t>(std::clamp(v, -PlacementLimit, PlacementLimit - 1)); }
+
+// An offset that is no number moves nothing.
+int32_t OffsetPixel(float offset) {
+    if (std::isnan(offset)) return 0;
+    return NearestInt(std::clamp<long double>(offset, -PlacementLimit, PlacementLimit));
+}
+
 TRect Union(const TRect& a, const TRect& b) {
     if (a.IsEmpty()) return b;
     if (b.IsEmpty()) return a;
@@ -299,13 +311,13 @@ TRect TCustomImage32::PlacementRect() const {
             dy = (height() - h) / 2;
             break;
         case TBitmapAlign::baCustom:
-            dx = NearestInt(FBitmapOffsetX);
-            dy = NearestInt(FBitmapOffsetY);
+            dx = OffsetPixel(FBitmapOffsetX);
+            dy = OffsetPixel(FBitmapOffsetY);
             break;
         default:
             break;
     }
-    return TRect{dx, dy, dx + w, dy + h};
+    return TRect{HeldEdge(dx), HeldEdge(dy), HeldEdge(int64_t(dx) + w), HeldEdge(int64_t(dy) + h)};
 }
 
 void TCustomImage32::RefreshPlacement() {

@@ -210,6 +210,24 @@ TEST_F(Image32Test, ScaleAndOffsetAnswersToTheLayers) {
     EXPECT_EQ(ox, 30.0f);
 }
 
+TEST_F(Image32Test, OffsetsThatAreNoNumberOrOutOfRangeKeepThePlacementWithin32Bits) {
+    image->Bitmap().SetDimensions(100, 50);
+    image->SetBitmapAlign(TBitmapAlign::baCustom);
+    const float inf = std::numeric_limits<float>::infinity();
+    struct TRow {
+        float Offset;
+        int32_t Left;
+    };
+    for (const TRow& row : {TRow{std::numeric_limits<float>::quiet_NaN(), 0}, TRow{inf, (1 << 30) - 1},
+                            TRow{-inf, -(1 << 30)}, TRow{-3e9f, -(1 << 30)}, TRow{-200.5f, -200}}) {
+        image->SetBitmapOffsetX(row.Offset);
+        image->RefreshPlacement();
+        EXPECT_EQ(image->PlacedRect().Left, row.Left) << row.Offset;
+        EXPECT_GE(image->PlacedRect().Width(), 0);
+        image->grab();
+    }
+}
+
 // ---------------------------------------------------------------- properties and notifications
 
 TEST_F(Image32Test, ScaleIsClampedAndNotifiesOnlyOnChange) {

@@ -238,9 +238,11 @@ void TCustomImgView32::Recenter() {
 void TCustomImgView32::ZoomAt(float scale, int32_t x, int32_t y) {
     if (!(scale >= MinZoomScale)) scale = MinZoomScale;
     RefreshPlacement();
-    // The bitmap point under the pointer, through the scale and shift the layers see.
-    const long double pointX = (x - static_cast<long double>(ShiftX())) * 65536 / FixedScaleX();
-    const long double pointY = (y - static_cast<long double>(ShiftY())) * 65536 / FixedScaleY();
+    // The bitmap point under the pointer, through the scale and shift the layers see; a picture shown
+    // at no size has none, and keeps its top-left corner.
+    const bool shown = FixedScaleX() > 0 && FixedScaleY() > 0;
+    const long double pointX = shown ? (x - static_cast<long double>(ShiftX())) * 65536 / FixedScaleX() : 0;
+    const long double pointY = shown ? (y - static_cast<long double>(ShiftY())) * 65536 / FixedScaleY() : 0;
     {
         BeginChanges();  // one repaint for the whole zoom, closed on every path
         TScopeExit endChanges([this] { EndChanges(); });
@@ -256,8 +258,8 @@ void TCustomImgView32::ZoomAt(float scale, int32_t x, int32_t y) {
         }
         RefreshPlacement();
         const int32_t m = NearestInt(static_cast<long double>(OverSize()) * Scale());
-        FHorzBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointX, FixedScaleX() / 65536.0L, x, m)));
-        FVertBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointY, FixedScaleY() / 65536.0L, y, m)));
+        FHorzBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointX, FixedScaleX() / 65536.0L, shown ? x : 0, m)));
+        FVertBar->SetScrollPos(static_cast<float>(ScrollPosKeeping(pointY, FixedScaleY() / 65536.0L, shown ? y : 0, m)));
         ApplyScrollOffsets();
     }
     NotifyChanged();

@@ -209,15 +209,19 @@ void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton button, TShiftS
 }
 
 void TMainForm::sub_imageMouseUp(TCustomImage32*, TMouseButton, TShiftState, int32_t, int32_t, TCustomLayer*) {
-    if (FDrag.Hotspot != nullptr && !FDrag.Hotspot->Tracking()) FinishDrag();
+    if (FDrag.Hotspot == nullptr) return;
+    // The hotspot must still be the one at its place (nothing removed it meanwhile).
+    TLayerCollection& layers = sub_image->LayerCollection();
+    if (FDrag.Index < 0 || FDrag.Index >= layers.LayerCount() || layers.LayerAt(FDrag.Index) != FDrag.Hotspot) {
+        FDrag = TDragStart{};
+        return;
+    }
+    if (!FDrag.Hotspot->Tracking()) FinishDrag();
 }
 
 void TMainForm::FinishDrag() {
     const TDragStart drag = FDrag;
     FDrag = TDragStart{};
-    TLayerCollection& layers = sub_image->LayerCollection();
-    // The hotspot must still be the one at its place (nothing removed it meanwhile).
-    if (drag.Index < 0 || drag.Index >= layers.LayerCount() || layers.LayerAt(drag.Index) != drag.Hotspot) return;
     if (!(drag.Hotspot->Extent() == drag.Extent)) {
         TUndoStep step;
         step.Changes.push_back(Modified(drag.Index, THotspotState{drag.Extent, drag.Hotspot->Opis}, StateOf(*drag.Hotspot)));
@@ -366,6 +370,8 @@ void TMainForm::L_DeleteClick(QObject*) {
     if (const auto* hotspot = dynamic_cast<const TWarstwaItem*>(doomed))
         step.Changes.push_back(THotspotChange{THotspotChange::TKind::Remove, step.SelectionBefore, StateOf(*hotspot), {}});
     SelectLayer(nullptr);
+    // A hotspot deleted while the mouse drags it ends that drag's record.
+    if (doomed == FDrag.Hotspot) FDrag = TDragStart{};
     delete doomed;  // leaves the collection, which repaints its area
     RecordStep(std::move(step));
     SetHotspotsEdited(true);

@@ -334,5 +334,20 @@ TEST_F(EditorTest, AWindowCloseWhoseSaveFailsKeepsTheWindowAndSaysWhy) {
     EXPECT_TRUE(Marked());
 }
 
+TEST_F(EditorTest, AHotspotDeletedByItsKeyWhileDraggedComesBackWithOneUndo) {
+    TMainForm& form = OpenItem();
+    QWindow* window = FForm->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, InView(120, 40));
+    QTest::mouseMove(window, InView(130, 50));
+    form.sub_image->setFocus();
+    Key(Qt::Key_Delete);
+    QTest::mouseMove(window, InView(140, 60));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, InView(140, 60));
+    ASSERT_EQ(Layers().LayerCount(), 2);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Layers().LayerCount(), 3);
+    EXPECT_EQ(Hotspot(1)->Extent(), (TSingleRect{110, 30, 160, 80}));
+}
+
 }  // namespace
 }  // namespace velmora

@@ -58,6 +58,7 @@ std::string HotspotFilePath(const std::string& dataDir, int32_t page, int32_t it
 }
 
 std::string SignPicturePath(const std::string& dataDir, std::string_view opis) {
+    // A NUL would end the name early, at another file; ".." climbs out of the folder.
     if (opis.find('\0') != std::string_view::npos) return {};
     for (size_t start = 0; start <= opis.size();) {
         const size_t end = std::min(opis.find('/', start), opis.size());

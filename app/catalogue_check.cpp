@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <memory>
@@ -50,6 +49,7 @@ constexpr TFindingKind FindingKinds[] = {
     {PictureUndecodable, "picture-undecodable", E},
     {PictureEmpty, "picture-empty", E},
     {PictureCutShort, "picture-cut-short", W},
+    {PictureWarning, "picture-warning", W},
     {HotspotFileOrphan, "hotspot-file-orphan", W},
     {HotspotOutside, "hotspot-outside", E},
     {HotspotOverhang, "hotspot-overhang", W},
@@ -277,10 +277,14 @@ TPictureResult CheckPicture(const std::string& path) {
         result.Decoded = true;
         result.Width = bitmap.Width();
         result.Height = bitmap.Height();
-        if (jpeg != nullptr && JpegCutShort(jpeg->Data()->Bytes.data(), jpeg->Data()->Bytes.size()))
+        if (jpeg != nullptr && jpeg->DecodeDataEnded())
             result.Findings.push_back({path, 0, PictureCutShort,
-                                       "the picture ends before its end-of-image marker: it is cut short, and "
-                                       "the rest is made up by the decoder"});
+                                       "the picture ends before its image does: it is cut short, and the rest is "
+                                       "made up by the decoder"});
+        else if (jpeg != nullptr && jpeg->DecodeWarning() != 0)
+            result.Findings.push_back({path, 0, PictureWarning,
+                                       "the picture decodes only with JPEG warning #" + Num(jpeg->DecodeWarning()) +
+                                           ": part of it may show wrong"});
     } catch (const std::exception& e) {
         std::string message = "cannot be decoded: ";
         message += e.what();
@@ -534,41 +538,6 @@ const char* KindText(TFileKind kind) {
 
 const char* FindingCodeName(TFindingCode code) { return KindOf(code).Name; }
 TSeverity FindingSeverity(TFindingCode code) { return KindOf(code).Severity; }
-
-bool JpegCutShort(const uint8_t* bytes, size_t size) {
-    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;  // no JPEG: the decoder says so
-    size_t i = 2;
-    for (;;) {
-        // A marker: fill bytes, then its code. Stray bytes before it are skipped, as the decoder does.
-        while (i < size && bytes[i] != 0xFF) ++i;
-        while (i < size && bytes[i] == 0xFF) ++i;
-        if (i >= size) return true;
-        const uint8_t marker = bytes[i++];
-        if (marker == 0xD9) return false;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
-        if (i + 2 > size) return true;
-        const size_t length = static_cast<size_t>(bytes[i]) << 8 | bytes[i + 1];
-        if (length < 2) return false;  // a broken header: the decoder fails on it
-        i += length;
-        if (i > size) return true;
-        if (marker != 0xDA) continue;
-        // Entropy-coded data runs to the next marker that is neither a stuffed 0xFF nor a restart.
-        for (;;) {
-            const void* ff = std::memchr(bytes + i, 0xFF, size - i);
-            if (ff == nullptr) return true;
-            i = static_cast<size_t>(static_cast<const uint8_t*>(ff) - bytes);
-            size_t next = i + 1;
-            while (next < size && bytes[next] == 0xFF) ++next;
-            if (next >= size) return true;
-            if (bytes[next] == 0x00 || (bytes[next] >= 0xD0 && bytes[next] <= 0xD7)) {
-                i = next + 1;
-                continue;
-            }
-            i = next - 1;  // the marker's own 0xFF
-            break;
-        }
-    }
-}
 
 std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned threads) {
     TCatalogue catalogue = ListCatalogue(dataDir);

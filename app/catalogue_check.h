@@ -1,6 +1,6 @@
 #pragma once
 // The catalogue checker: walks a data directory as the program would show it, decodes every
-// picture with the program's own decoder, and lists what an author would otherwise find one click
+// picture with the program's own decoder (noting what libjpeg warns about), and lists what an author would otherwise find one click
 // at a time (or never). Each finding has a stable code and a fixed severity; an error is something a
 // reader sees go wrong, a warning something the program silently ignores or works round.
 //
@@ -26,6 +26,7 @@ enum class TFindingCode : uint8_t {
     PictureUndecodable,
     PictureEmpty,
     PictureCutShort,
+    PictureWarning,
     HotspotFileOrphan,
     HotspotOutside,
     HotspotOverhang,
@@ -72,9 +73,5 @@ std::string FindingsJson(const std::vector<TFinding>& findings);
 // "N errors, M warnings" with the singular where it is one.
 std::string FindingsSummary(const std::vector<TFinding>& findings);
 bool HasErrors(const std::vector<TFinding>& findings);
-
-// True when the JPEG stream ends before its end-of-image marker: the decoder then completes it with
-// a warning, and the reader sees the missing part in grey.
-bool JpegCutShort(const uint8_t* bytes, size_t size);
 
 }  // namespace velmora

@@ -57,6 +57,8 @@ struct TErrorBridge {
     jpeg_error_mgr Manager;
     std::jmp_buf Jump;
     int Code;
+    int FirstWarning;  // 0 until libjpeg warns
+    bool DataEnded;    // a warning said the data ended early
 };
 
 [[noreturn]] void BridgeErrorExit(j_common_ptr cinfo) {
@@ -65,8 +67,14 @@ struct TErrorBridge {
     std::longjmp(bridge->Jump, 1);
 }
 
-// Warnings (a file cut short is one), trace and message output are of no interest.
-void BridgeEmitMessage(j_common_ptr, int) {}
+// Warnings never stop a decode (a file cut short is one); they are only noted, for the catalogue
+// checker. Trace and message output are of no interest.
+void BridgeEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace messages
+    auto* bridge = reinterpret_cast<TErrorBridge*>(cinfo->err);
+    if (bridge->FirstWarning == 0) bridge->FirstWarning = cinfo->err->msg_code;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) bridge->DataEnded = true;
+}
 void BridgeOutputMessage(j_common_ptr) {}
 
 [[noreturn]] void RaiseCode(j_common_ptr cinfo, int code) {
@@ -487,8 +495,10 @@ bool TJPEGImage::Decode(TColor32* pixels, int width, int height) const {
     const TDecodeTarget target{pixels, width, height};
     bool covered = false;
     TDecompressor d;
-    if (int code = DecodeGuarded(&d, FData->Bytes.data(), FData->Bytes.size(), &params, &target, &covered))
-        d.Fail(code, FData->FileName);
+    const int code = DecodeGuarded(&d, FData->Bytes.data(), FData->Bytes.size(), &params, &target, &covered);
+    FDecodeWarning = d.Bridge()->FirstWarning;
+    FDecodeDataEnded = d.Bridge()->DataEnded;
+    if (code != 0) d.Fail(code, FData->FileName);
     return covered;
 }
 

@@ -11,7 +11,7 @@
 // from the converted colour, Depth8 is ignored).
 //
 // Library failures surface as EJPEG "JPEG error #<code>" with libjpeg's message code; warnings are
-// ignored, so a file cut short inside its image data decodes (libjpeg completes it).
+// only noted (DecodeWarning), so a file cut short inside its image data decodes (libjpeg completes it).
 //
 // A small file can describe an enormous amount of work, so decoding is bounded: libjpeg's own memory
 // (the whole-image buffers of multi-scan files and of two-pass quantising) to MaxJpegWorkBytes,
@@ -120,6 +120,10 @@ public:
     // Decodes now (if not done yet) into a picture this object keeps until its data or settings change.
     const TJPEGPixels& DecodedPicture();
     bool HasDecodedPicture() const { return FDecoded != nullptr; }
+    // What libjpeg warned about in the last decode: the first warning's message code (0: none), and
+    // whether the data ended before the image did (the file is cut short).
+    int DecodeWarning() const { return FDecodeWarning; }
+    bool DecodeDataEnded() const { return FDecodeDataEnded; }
 
     const std::shared_ptr<const TJPEGData>& Data() const { return FData; }
     bool Grayscale() const { return FData->Grayscale; }
@@ -158,6 +162,8 @@ private:
     mutable int FScaledWidth = 0;
     mutable int FScaledHeight = 0;
     mutable bool FNeedRecalc = true;
+    mutable int FDecodeWarning = 0;
+    mutable bool FDecodeDataEnded = false;
 
     bool FSmoothBlocks;
     bool FForceGray;

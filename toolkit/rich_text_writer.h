@@ -21,8 +21,8 @@ namespace velmora {
 inline constexpr qsizetype MaxRichTextCharacters = qsizetype(4) << 20;
 inline constexpr int MaxRichTextParagraphs = 100000;
 inline constexpr int MaxRichTextItems = 50000;
-inline constexpr int MaxBlockItems = 1000;
-inline constexpr int MaxWordLength = 2000;
+inline constexpr int MaxBlockItems = 500;
+inline constexpr int MaxWordLength = 1000;
 // Of the writer's estimate, which runs above the real height: a quarter of the height at which the
 // layout breaks down.
 inline constexpr double MaxRichTextHeight = 2097152.0;

@@ -32,6 +32,9 @@ void ParallelFor(size_t count, unsigned threads, Work&& work) {
              i = next.fetch_add(1, std::memory_order_relaxed))
             work(i);
     };
+    // The workers go to the other cores at once; left to the scheduler, they would wait on this one.
+    TCoreSet others;
+    const bool place = threads > 1 && OtherCores(others);
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t) {
         try {
@@ -39,6 +42,7 @@ void ParallelFor(size_t count, unsigned threads, Work&& work) {
         } catch (...) {
             break;  // no more threads to be had: the ones running and this one share the rest
         }
+        if (place) PlaceThread(pool.back(), others);
     }
     run();
     for (std::thread& thread : pool) thread.join();

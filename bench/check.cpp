@@ -1,6 +1,7 @@
 // velmora --check of a generated catalogue of 200 pages x 10 items (pictures 1024 x 768, hotspot
 // files of 20 hotspots) against bare libjpeg-turbo decoding every one of its pictures one after
-// another, measured in the same run; then the peak memory of each, each in a process of its own.
+// another, measured in the same run; then the peak memory of each, each in a process of its own. The
+// same decodes on every core show what parallel work could gain on the machine at that moment.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -19,6 +20,7 @@
 #include <jpeglib.h>
 
 #include "app/catalogue_check.h"
+#include "app/parallel_for.h"
 #include "bench/support/bare_jpeg.h"
 #include "bench/support/ratio_reporter.h"
 
@@ -129,6 +131,15 @@ void DecodeAllBare() {
     for (const std::string& path : gPictures) bench::BareDecode(path, pixels);
 }
 
+// The same decodes spread over every core: the best a parallel check could do on this machine now,
+// which shows how many cores the run really had.
+void DecodeAllBareInParallel() {
+    ParallelFor(gPictures.size(), 0, [](size_t i) {
+        thread_local std::vector<uint32_t> pixels;
+        bench::BareDecode(gPictures[i], pixels);
+    });
+}
+
 void Check() {
     const std::vector<TFinding> findings = CheckCatalogue(gDir);
     benchmark::DoNotOptimize(findings.data());
@@ -142,6 +153,10 @@ void BM_BareLibjpegOneByOne(benchmark::State& state) {
     for (auto _ : state) DecodeAllBare();
 }
 
+void BM_BareLibjpegOnEveryCore(benchmark::State& state) {
+    for (auto _ : state) DecodeAllBareInParallel();
+}
+
 void BM_Check(benchmark::State& state) {
     for (auto _ : state) Check();
 }
@@ -152,6 +167,7 @@ void Configure(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_BareLibjpegOneByOne)->Apply(Configure);
+BENCHMARK(BM_BareLibjpegOnEveryCore)->Apply(Configure);
 BENCHMARK(BM_Check)->Apply(Configure);
 
 // The peak resident memory, in MiB, of a child process that runs work once.
@@ -181,7 +197,11 @@ int main(int argc, char** argv) {
     const double barePeak = PeakMemoryOf(DecodeAllBare);
     const double checkPeak = PeakMemoryOf(Check);
     const int result = bench::RunBenchmarks(
-        argc, argv, {{"--check 200 x 10 / bare libjpeg one after another", "BM_Check", "BM_BareLibjpegOneByOne"}}, "ms");
+        argc, argv,
+        {{"--check 200 x 10 / bare libjpeg one after another", "BM_Check", "BM_BareLibjpegOneByOne"},
+         {"  bare libjpeg on every core / one after another", "BM_BareLibjpegOnEveryCore", "BM_BareLibjpegOneByOne"},
+         {"  --check / bare libjpeg on every core", "BM_Check", "BM_BareLibjpegOnEveryCore"}},
+        "ms");
     uintmax_t bytes = 0;
     for (const auto& entry : fs::recursive_directory_iterator(gDir))
         if (entry.is_regular_file()) bytes += entry.file_size();

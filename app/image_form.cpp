@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QScreen>
 #include <QShowEvent>
@@ -101,7 +102,26 @@ void TImageForm::FormShow() {
         ShowImage->SetScaleMode(TScaleMode::smResize);
 }
 
-void TImageForm::ShowImageClick() { done(1); }
+void TImageForm::ShowImageClick() { done(Closed); }
+
+void TImageForm::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    int result = 0;
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space: result = Closed; break;
+            case Qt::Key_Left: result = ShowPrevious; break;
+            case Qt::Key_Right: result = ShowNext; break;
+            default: break;
+        }
+    }
+    // Every other key does nothing: the dialog's own Escape would close it with a result of its own.
+    if (result != 0) done(result);
+    event->accept();
+}
 
 void TImageForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

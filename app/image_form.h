@@ -1,7 +1,8 @@
 #pragma once
 // TImageForm: the modal, borderless sign preview. The sign picture sits on white in a one-pixel black
 // frame, above a dark band with the caption in bold white. A click anywhere on the picture area closes
-// it; the band does not. It lives for one preview: created, filled, shown modally, freed.
+// it; the band does not. Escape, Enter and Space close it too; Left and Right close it asking for the
+// previous or next sign of the item. It lives for one preview: created, filled, shown modally, freed.
 #include <QDialog>
 #include <functional>
 
@@ -15,6 +16,11 @@ class TImageForm : public QDialog {
 public:
     static constexpr int ClientWidth = 806;
     static constexpr int ClientHeight = 657;
+
+    // How the window was closed: the result of ShowModal.
+    static constexpr int Closed = 1;
+    static constexpr int ShowPrevious = 2;
+    static constexpr int ShowNext = 3;
 
     explicit TImageForm(QWidget* parent = nullptr);
 
@@ -42,6 +48,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool FShownOnce = false;

@@ -9,17 +9,21 @@
 // above an earlier one: every link label lies above the web area ImageWww it overlaps.
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRect>
+#include <QString>
 #include <QSize>
 #include <QWidget>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "app/editor_keys.h"
+#include "app/window_keys.h"
 #include "app/navigator.h"
 #include "app/undo_history.h"
 #include "app/view_services.h"
+#include "app/window_keys.h"
 #include "core/input.h"
 #include "display/custom_image32.h"
 #include "display/custom_img_view32.h"
@@ -32,6 +36,7 @@
 namespace velmora {
 
 class TCustomLayer;
+class TFrameLayer;
 class TWarstwaItem;
 struct TStageRow;
 
@@ -136,8 +141,9 @@ public:
     void LayerResizing(TRubberbandLayer* sender, const TSingleRect& oldExtent, TSingleRect& newExtent,
                        TGripKind grip, TShiftState shift);
 
-    // The sign preview of a description (Windows-1250); nothing when its picture is missing.
-    void ShowZnak(const std::string& d);
+    // The sign preview of a description (Windows-1250); nothing when its picture is missing. Returns
+    // how the preview was closed (TImageForm's results), 0 when none was shown.
+    int ShowZnak(const std::string& d);
     // The caption of a description from SignList; empty when none matches.
     std::string GetOpis(const std::string& d) const;
 
@@ -156,7 +162,7 @@ public:
     void CloseMainWindow() override;
 
     // --- editor additions: keys, undo and redo, zoom ----------------------------------------------
-    // What a key of editor_keys.h asked for.
+    // What a key of EditorKeyAction asked for.
     void RunKeyAction(const TEditorKeyAction& action);
     // One step of the item's history back or forth; the selection and the edit box follow.
     void EditorUndo();
@@ -164,6 +170,29 @@ public:
     const TUndoHistory& UndoHistory() const { return FUndo; }
     // The item view at scale, keeping the bitmap point at the viewport's centre.
     void ZoomItemView(float scale);
+
+    // --- the reader's additions: keys, keyboard focus on hotspots, captions, outlines --------------
+    // The kind of screen on the stage.
+    TScreenKind ShownScreen() const;
+    // What a key of ReaderKeyAction asked for; the link keys click their link's own handler.
+    void RunReaderKey(const TReaderKeyAction& action);
+    // The hotspot the keyboard focus frame is on; -1 when it shows nowhere.
+    int32_t FocusedHotspot() const { return FFocusFrame != nullptr ? FFocusIndex : -1; }
+    bool HotspotFocused() const { return FocusedHotspot() >= 0; }
+    // Puts the focus frame on a hotspot (scrolled into view), or removes it for -1.
+    void FocusHotspot(int32_t index);
+    // The previews of the item's hotspots from index on, as long as the reader flips through them
+    // with Left and Right.
+    void ShowHotspotPreview(int32_t index);
+    // The next hotspot with a sign picture after (direction 1) or before (-1) index, round the end;
+    // -1 when none has one.
+    int32_t NextHotspotWithSign(int32_t index, int32_t direction);
+    // A thin frame round every hotspot of the item while shown (Ctrl held), in viewing mode.
+    void ShowHotspotOutlines(bool shown);
+    bool HotspotOutlinesShown() const { return !FOutlines.empty(); }
+    // The caption of the topmost hotspot with a sign picture at a point of the item view, with that
+    // hotspot's rectangle on the view; empty text when there is none.
+    QString HotspotCaptionAt(int32_t x, int32_t y, QRect* area = nullptr);
 
     // The size FormCreate centred the stage on.
     QSize ScreenSize() const;
@@ -180,6 +209,8 @@ protected:
     // Closing by the window manager (or Alt+F4) saves as the close link does; a save that fails keeps
     // the window open, with its error reported.
     void closeEvent(QCloseEvent* event) override;
+    // The item view's tooltips: the caption of the hotspot under the pointer.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -231,6 +262,12 @@ private:
     };
     TDragStart FDrag;
     class THotspotLayers;
+    // The reader's keyboard focus and the Ctrl outlines: layers of the item view above its hotspots,
+    // never hotspots themselves, so no save or hit test sees them.
+    TFrameLayer* FFocusFrame = nullptr;
+    int32_t FFocusIndex = -1;
+    std::vector<TFrameLayer*> FOutlines;
+    void RemoveReaderFrames();
 };
 
 }  // namespace velmora

@@ -219,6 +219,8 @@ void TMainForm::CreateControls() {
         if (auto* selected = dynamic_cast<TRubberbandLayer*>(SelectedLayer)) PlaceDescriptionEditor(selected->Extent());
     };
     if (EditorMode()) sub_image->setFocusPolicy(Qt::ClickFocus);
+    // The captions of the hotspots as tooltips.
+    sub_image->installEventFilter(this);
 
     _opis = new QLineEdit(MainPanel);
     Register(_opis, "_opis");
@@ -238,7 +240,7 @@ void TMainForm::CreateControls() {
     QObject::connect(PreviewBtn, &QPushButton::clicked, this, [this] { PreviewBtnClick(); });
 
     // The keys reach the window before the focused control: Tab must not move the focus.
-    auto* keys = new TEditorKeys(*this);
+    auto* keys = new TWindowKeys(*this);
     for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(sub_image), static_cast<QWidget*>(_opis),
                              static_cast<QWidget*>(PreviewBtn), static_cast<QWidget*>(L_Add), static_cast<QWidget*>(L_Delete),
                              static_cast<QWidget*>(L_Load), static_cast<QWidget*>(L_Save)})

@@ -148,6 +148,7 @@ void TMainForm::LoadZnaki() {
 }
 
 void TMainForm::ClearLayers() {
+    RemoveReaderFrames();
     SelectLayer(nullptr);
     // What follows is a new item (or none): nothing of it has been edited yet, and its history starts.
     SetHotspotsEdited(false);
@@ -197,8 +198,7 @@ void TMainForm::sub_imageMouseDown(TCustomImage32*, TMouseButton button, TShiftS
     for (int32_t i = layers.LayerCount() - 1; i >= 0; --i) {
         TWarstwaItem* hotspot = HotspotAt(layers, i);
         if (hotspot != nullptr && hotspot->HitsPoint(x, y)) {
-            const std::string opis = hotspot->Opis;
-            ShowZnak(opis);
+            ShowHotspotPreview(i);
             // The release of the press that opened the preview went to the preview. End the press here,
             // or the hotspot would keep the mouse (and the hand cursor) until the next click on the view.
             if (layers.CaptureLayer() != nullptr && QGuiApplication::mouseButtons() == Qt::NoButton)
@@ -238,14 +238,14 @@ std::string TMainForm::GetOpis(const std::string& d) const {
     return SignList != nullptr ? ::velmora::GetOpis(*SignList, d) : std::string();
 }
 
-void TMainForm::ShowZnak(const std::string& d) {
+int TMainForm::ShowZnak(const std::string& d) {
     const std::string path = SignPictureFile(DataDir, d);
-    if (!FileExists(path)) return;
+    if (!FileExists(path)) return 0;
     // Parented only so that it stacks above the stay-on-top main window; this operation frees it.
     auto form = std::make_unique<TImageForm>(this);
     form->ShowImage->Bitmap().LoadPictureFile(path);
     form->OpisLabel->SetCaption(GetOpis(d));
-    form->ShowModal();
+    return form->ShowModal();
 }
 
 // --- editor ---------------------------------------------------------------------------------------

@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-#include "app/editor_keys.h"
+#include "app/window_keys.h"
 #include "app/main_form.h"
 #include "bench/support/ratio_reporter.h"
 #include "raster/bitmap32.h"

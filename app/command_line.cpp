@@ -113,6 +113,14 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv) {
                                               : "unknown format " + std::string(format) + " (text or json)");
             }
             formatGiven = true;
+        } else if (name == "--scale") {
+            const std::string_view given = value();
+            // One or two digits, so that no number can overflow on its way in.
+            const bool digits = !given.empty() && given.size() <= 2 &&
+                                std::all_of(given.begin(), given.end(), [](char c) { return c >= '0' && c <= '9'; });
+            const int32_t scale = digits ? std::stoi(std::string(given)) : 0;
+            if (scale < 1 || scale > MaxStageScale) return Failure("option --scale needs a whole number from 1 to 8");
+            command.Scale = scale;
         } else if (const TQtOption* qt = FindQtOption(arg); qt != nullptr) {
             if (qt->TakesValue && arg.find('=') == std::string_view::npos) ++i;
         } else if (arg.starts_with("-")) {
@@ -141,6 +149,8 @@ std::string HelpText() {
            "                   without starting: one line per finding, then a summary; exit\n"
            "                   status 1 when there is an error\n"
            "  --format FORMAT  how --check reports: text (the default) or json\n"
+           "  --scale N        show the stage N times its size (1 to 8); by default it is\n"
+           "                   enlarged by the largest whole number that fits the screen\n"
            "  -h, --help       show this help and exit\n"
            "  --version        show the version and exit\n"
            "\n"

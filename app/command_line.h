@@ -20,10 +20,13 @@ struct TCommandLine {
     // The catalogue of --data or --check, with its trailing "/"; empty for the one the program finds.
     std::string DataDir;
     TCheckFormat Format = TCheckFormat::Text;
+    // The stage's scale of --scale, 1 to MaxStageScale; 0 lets the screen decide.
+    int32_t Scale = 0;
     std::string Error;  // what went wrong, for Fail
 };
 
 inline constexpr int ExitUsage = 2;
+inline constexpr int32_t MaxStageScale = 8;
 
 TCommandLine ParseCommandLine(int argc, const char* const* argv);
 

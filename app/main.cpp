@@ -17,6 +17,7 @@
 #include "app/command_line.h"
 #include "app/data_set.h"
 #include "app/main_form.h"
+#include "app/stage_scale.h"
 #include "core/thread_placement.h"
 #include "toolkit/application.h"
 #include "toolkit/files.h"
@@ -95,7 +96,10 @@ int main(int argc, char** argv) {
     if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
         menuPicture.Load(path);
 
+    // The stage's scale is Qt's, so it must be set before the application object reads it.
+    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
     velmora::TApplication app(argc, argv);
+    scale.Restore();
     app.SetTitle(velmora::ProgramTitle);
     fonts.Finish();
     // The stage's intended face, where the system has it without a fontconfig entry.

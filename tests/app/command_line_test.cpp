@@ -44,8 +44,17 @@ TEST(CommandLine, ArgumentsToAction) {
         std::string dataDir;
         F format;
         std::string error;
+        int scale = 0;
     };
     const Row rows[] = {
+        {{"--scale", "2"}, A::Run, false, "", F::Text, "", 2},
+        {{"DEBUG", "--scale=8"}, A::Run, true, "", F::Text, "", 8},
+        {{"--scale", "1", "--data", d}, A::Run, false, d + "/", F::Text, "", 1},
+        {{"--scale", "0"}, A::Fail, false, "", F::Text, "option --scale needs a whole number from 1 to 8"},
+        {{"--scale", "9"}, A::Fail, false, "", F::Text, "option --scale needs a whole number from 1 to 8"},
+        {{"--scale=2.5"}, A::Fail, false, "", F::Text, "option --scale needs a whole number from 1 to 8"},
+        {{"--scale", "-2"}, A::Fail, false, "", F::Text, "option --scale needs a whole number from 1 to 8"},
+        {{"--scale"}, A::Fail, false, "", F::Text, "option --scale needs a whole number from 1 to 8"},
         {{}, A::Run, false, "", F::Text, ""},
         {{"DEBUG"}, A::Run, true, "", F::Text, ""},
         {{"debug"}, A::Run, false, "", F::Text, ""},  // words that are no option stay ignored
@@ -79,6 +88,7 @@ TEST(CommandLine, ArgumentsToAction) {
         EXPECT_EQ(c.DataDir, row.dataDir);
         EXPECT_EQ(c.Format, row.format);
         EXPECT_EQ(c.Error, row.error);
+        EXPECT_EQ(c.Scale, row.scale);
     }
 }
 

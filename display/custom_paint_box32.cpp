@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "core/scope_exit.h"
+#include "display/pixel_zoom.h"
 #include "raster/notifiable_persistent.h"
 #include "toolkit/screen_cursor.h"
 
@@ -154,7 +155,10 @@ void TCustomPaintBox32::Paint() {
             for (const QRect& part : wanted) {
                 FCanvas->setClipRect(part);
                 const QRect inside = part & picture;
-                if (!inside.isEmpty()) FCanvas->drawImage(inside.topLeft(), image, inside.translated(-origin.X, -origin.Y));
+                // On a screen that shows the stage enlarged, the pixels go straight into the device.
+                const QRect from = inside.translated(-origin.X, -origin.Y);
+                if (!inside.isEmpty() && !DrawZoomedImage(*FCanvas, inside.topLeft(), image, from))
+                    FCanvas->drawImage(inside.topLeft(), image, from);
                 if (inside == part) continue;
                 const QColor band = QColor::fromRgb(BandColor() | 0xFF000000u);
                 for (const QRect& rest : QRegion(part) - inside) FCanvas->fillRect(rest, band);

@@ -40,6 +40,10 @@ TMainForm::TMainForm(const TMainFormOptions& options, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    // Events of the teardown must not reach filters that call into a form half destroyed.
+    delete FKeys;
+    FKeys = nullptr;
+    if (sub_image != nullptr) sub_image->removeEventFilter(this);
     FormDestroy();
     // The controls go while the form is still whole: their last events may call back into it.
     delete AppPanel;

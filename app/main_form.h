@@ -264,6 +264,8 @@ private:
     class THotspotLayers;
     // The reader's keyboard focus and the Ctrl outlines: layers of the item view above its hotspots,
     // never hotspots themselves, so no save or hit test sees them.
+    // The one key filter of the window; it goes first when the window does.
+    TWindowKeys* FKeys = nullptr;
     TFrameLayer* FFocusFrame = nullptr;
     int32_t FFocusIndex = -1;
     std::vector<TFrameLayer*> FOutlines;

@@ -240,7 +240,7 @@ void TMainForm::CreateControls() {
     QObject::connect(PreviewBtn, &QPushButton::clicked, this, [this] { PreviewBtnClick(); });
 
     // The keys reach the window before the focused control: Tab must not move the focus.
-    auto* keys = new TWindowKeys(*this);
+    auto* keys = FKeys = new TWindowKeys(*this);
     for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(sub_image), static_cast<QWidget*>(_opis),
                              static_cast<QWidget*>(PreviewBtn), static_cast<QWidget*>(L_Add), static_cast<QWidget*>(L_Delete),
                              static_cast<QWidget*>(L_Load), static_cast<QWidget*>(L_Save)})

@@ -3,7 +3,7 @@ velmora_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg62-turbo-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth imagemagick xdotool fonts-dejavu-core
   desktop-file-utils appstream
 )
 

@@ -88,6 +88,11 @@ int main(int argc, char** argv) {
                                                          : velmora::FindDataDir(programDir);
     if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
 
+    // The stage's scale is Qt's, so it must be set before the application object reads it; and set
+    // before any other thread runs, since a change of the environment races with a reader of it
+    // (the font configuration and libjpeg both read it).
+    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
+
     // While the font configuration loads on another core, this one decodes the menu picture, which
     // needs nothing of Qt; the window takes it when it shows the menu.
     TFontConfigWarmUp fonts;
@@ -96,10 +101,7 @@ int main(int argc, char** argv) {
     if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
         menuPicture.Load(path);
 
-    // The stage's scale is Qt's, so it must be set before the application object reads it.
-    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
     velmora::TApplication app(argc, argv);
-    scale.Restore();
     app.SetTitle(velmora::ProgramTitle);
     fonts.Finish();
     // The stage's intended face, where the system has it without a fontconfig entry.
@@ -111,6 +113,9 @@ int main(int argc, char** argv) {
     options.DataDir = dataDir;  // empty: the window's own default beside the executable
     options.MenuPicture = &menuPicture;
     velmora::TMainForm form(options);
+    // The warm-up has been joined and the menu picture taken, so no other thread reads the
+    // environment now; the browser that a link may start must not inherit the scale.
+    scale.Restore();
 
     TQuitAfterFirstPaint quitter(&form, qEnvironmentVariable("VELMORA_QUIT_AFTER_FIRST_PAINT"));
     if (!qEnvironmentVariableIsEmpty("VELMORA_QUIT_AFTER_FIRST_PAINT")) form.MainImage->installEventFilter(&quitter);

@@ -28,7 +28,8 @@ public:
     TStageScaleEnvironment& operator=(const TStageScaleEnvironment&) = delete;
 
     int32_t Scale() const { return FScale; }
-    // Call once the application object exists: Qt has read the factor by then.
+    // Call once the application object exists (Qt has read the factor by then) and no other thread
+    // reads the environment: a change of it races with any reader.
     void Restore();
 
 private:

@@ -88,19 +88,22 @@ int main(int argc, char** argv) {
                                                          : velmora::FindDataDir(programDir);
     if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
 
-    // The stage's scale is Qt's, so it must be set before the application object reads it; and set
-    // before any other thread runs, since a change of the environment races with a reader of it
-    // (the font configuration and libjpeg both read it).
-    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
-
     // While the font configuration loads on another core, this one decodes the menu picture, which
-    // needs nothing of Qt; the window takes it when it shows the menu.
+    // needs nothing of Qt, and asks the platform for the screen; the window takes the picture when it
+    // shows the menu.
     TFontConfigWarmUp fonts;
     velmora::TPictureFetch menuPicture;
     // Only a regular file is worth opening: a device may act on being opened.
     if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
         menuPicture.Load(path);
 
+    // The stage's scale is Qt's, so it is set before the application object reads it; a change of
+    // the environment races with the warm-up reading it, so that ends first.
+    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
+    if (scale.NeedsChange()) {
+        fonts.Finish();
+        scale.Apply();
+    }
     velmora::TApplication app(argc, argv);
     app.SetTitle(velmora::ProgramTitle);
     fonts.Finish();

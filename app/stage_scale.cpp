@@ -25,31 +25,50 @@ namespace {
 
 // The primary screen as the platform has it: a throw-away application, on a copy of the arguments,
 // since Qt takes its own options out of them.
-int32_t ProbeScale(int argc, char** argv) {
+struct TScreenScale {
+    int32_t Scale = 1;
+    qreal DevicePixelRatio = 1;
+};
+
+TScreenScale ProbeScale(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     args.push_back(nullptr);
     int count = argc;
     QGuiApplication probe(count, args.data());
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? StageScale(screen->geometry().size(), screen->devicePixelRatio()) : 1;
+    if (screen == nullptr) return {};
+    return {StageScale(screen->geometry().size(), screen->devicePixelRatio()), screen->devicePixelRatio()};
 }
 
 }  // namespace
 
 TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t forced) {
+    bool anySet = false;
     for (TSaved& saved : FSaved) {
         saved.Set = qEnvironmentVariableIsSet(saved.Name);
         saved.Value = qgetenv(saved.Name);
+        anySet = anySet || saved.Set;
     }
-    FScale = forced >= 1 ? StageScale({}, 1, forced) : ProbeScale(argc, argv);
+    if (forced >= 1) {
+        FScale = StageScale({}, 1, forced);
+        return;
+    }
+    const TScreenScale screen = ProbeScale(argc, argv);
+    FScale = screen.Scale;
+    FNeedsChange = anySet || FScale != 1 || screen.DevicePixelRatio != 1;
+}
+
+void TStageScaleEnvironment::Apply() {
+    if (FApplied) return;
+    FApplied = true;
     // The desktop's own ratio is off, so that the stage's scale is exactly N, never N times it.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("QT_SCALE_FACTOR", QByteArray::number(FScale));
 }
 
 void TStageScaleEnvironment::Restore() {
-    if (FRestored) return;
-    FRestored = true;
+    if (!FApplied) return;
+    FApplied = false;
     for (const TSaved& saved : FSaved) {
         if (saved.Set)
             qputenv(saved.Name, saved.Value);

@@ -16,20 +16,27 @@ namespace velmora {
 // (1 to MaxStageScale) wins when given, 0 lets the screen decide.
 int32_t StageScale(QSize logical, qreal devicePixelRatio, int32_t forced = 0);
 
-// Sets Qt's scale factor for the application about to be made and puts the environment back once it
-// is made, so that programs started from here (the browser of the web link) do not inherit it.
+// Chooses the stage's scale, then, where Qt needs telling, sets Qt's scale factor for the application
+// about to be made and puts the environment back once it is made, so that programs started from here
+// (the browser of the web link) do not inherit it.
 class TStageScaleEnvironment {
 public:
     // Without forced, a short-lived application asks the platform for the primary screen; argv is
-    // left as it is.
+    // left as it is. Nothing of the environment changes yet.
     TStageScaleEnvironment(int argc, char** argv, int32_t forced);
     ~TStageScaleEnvironment() { Restore(); }
     TStageScaleEnvironment(const TStageScaleEnvironment&) = delete;
     TStageScaleEnvironment& operator=(const TStageScaleEnvironment&) = delete;
 
     int32_t Scale() const { return FScale; }
-    // Call once the application object exists (Qt has read the factor by then) and no other thread
-    // reads the environment: a change of it races with any reader.
+    // False on a screen at 1 : 1 with nothing forced and nothing of Qt's scaling set: Qt then draws the
+    // stage as it is, and the environment need not change at all.
+    bool NeedsChange() const { return FNeedsChange; }
+    // Sets Qt's variables. A change of the environment races with any reader of it on another thread
+    // (the font configuration and libjpeg read it), so call this while no other thread runs.
+    void Apply();
+    // Call once the application object exists (Qt has read the factor by then), again while no other
+    // thread runs; nothing happens when nothing was applied.
     void Restore();
 
 private:
@@ -39,7 +46,8 @@ private:
         QByteArray Value;
     };
     TSaved FSaved[2] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}}, {"QT_SCALE_FACTOR", false, {}}};
-    bool FRestored = false;
+    bool FNeedsChange = true;
+    bool FApplied = false;
     int32_t FScale = 1;
 };
 

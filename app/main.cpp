@@ -88,20 +88,21 @@ int main(int argc, char** argv) {
                                                          : velmora::FindDataDir(programDir);
     if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
 
-    // While the font configuration loads on another core, this one decodes the menu picture, which
-    // needs nothing of Qt, and asks the platform for the screen; the window takes the picture when it
+    // While the font configuration loads and the menu picture (which needs nothing of Qt) decodes on
+    // other threads, this one asks the platform for the screen; the window takes the picture when it
     // shows the menu.
     TFontConfigWarmUp fonts;
     velmora::TPictureFetch menuPicture;
     // Only a regular file is worth opening: a device may act on being opened.
     if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
-        menuPicture.Load(path);
+        menuPicture.Start(path);
 
     // The stage's scale is Qt's, so it is set before the application object reads it; a change of
-    // the environment races with the warm-up reading it, so that ends first.
+    // the environment races with the threads reading it (fontconfig, libjpeg), so they end first.
     velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
     if (scale.NeedsChange()) {
         fonts.Finish();
+        menuPicture.Wait();
         scale.Apply();
     }
     velmora::TApplication app(argc, argv);

@@ -47,13 +47,14 @@ public:
     bool TakeInto(const std::string& path, TBitmap32& target);
     // Waits for a running decode and forgets the fetch.
     void Cancel();
+    // Waits for a running decode and keeps what it gave.
+    void Wait();
 
     // The file fetched (empty when none). Read on the window thread; the worker never writes it.
     const std::string& Path() const { return FPath; }
 
 private:
     void Decode();
-    void Wait();
     void Work();
 
     std::string FPath;

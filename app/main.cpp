@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
         scale.Apply();
     }
     velmora::TApplication app(argc, argv);
+    scale.ReleaseDisplay();
     app.SetTitle(velmora::ProgramTitle);
     fonts.Finish();
     // The stage's intended face, where the system has it without a fontconfig entry.

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -30,17 +32,38 @@ struct TScreenScale {
     qreal DevicePixelRatio = 1;
 };
 
-TScreenScale ProbeScale(int argc, char** argv) {
+TScreenScale ProbeScale(int argc, char** argv, TDisplayHold& hold) {
     std::vector<char*> args(argv, argv + argc);
     args.push_back(nullptr);
     int count = argc;
     QGuiApplication probe(count, args.data());
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) hold.Open();
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     return {StageScale(screen->geometry().size(), screen->devicePixelRatio()), screen->devicePixelRatio()};
 }
 
 }  // namespace
+
+void TDisplayHold::Open() {
+    // Looked up at run time: the X library is there wherever Qt's X platform runs, and nothing else
+    // of the program needs it.
+    FLibrary = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (FLibrary == nullptr) return;
+    using TConnect = void* (*)(const char*, int*);
+    auto connect = reinterpret_cast<TConnect>(dlsym(FLibrary, "xcb_connect"));
+    FDisconnect = reinterpret_cast<TDisconnect>(dlsym(FLibrary, "xcb_disconnect"));
+    if (connect == nullptr || FDisconnect == nullptr) return Release();
+    // A failed connection is still an object that must be disconnected; it holds nothing open.
+    FConnection = connect(nullptr, nullptr);
+}
+
+void TDisplayHold::Release() {
+    if (FConnection != nullptr && FDisconnect != nullptr) FDisconnect(FConnection);
+    FConnection = nullptr;
+    if (FLibrary != nullptr) dlclose(FLibrary);
+    FLibrary = nullptr;
+}
 
 TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t forced) {
     bool anySet = false;
@@ -53,7 +76,7 @@ TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t fo
         FScale = StageScale({}, 1, forced);
         return;
     }
-    const TScreenScale screen = ProbeScale(argc, argv);
+    const TScreenScale screen = ProbeScale(argc, argv, FDisplay);
     FScale = screen.Scale;
     FNeedsChange = anySet || FScale != 1 || screen.DevicePixelRatio != 1;
 }

@@ -16,6 +16,25 @@ namespace velmora {
 // (1 to MaxStageScale) wins when given, 0 lets the screen decide.
 int32_t StageScale(QSize logical, qreal devicePixelRatio, int32_t forced = 0);
 
+// A connection to the X display of its own, held from before the probe's application closes its
+// connection until the program's application has opened one: an X server left without a client
+// resets, and a connection tried meanwhile is refused, so the program would not start.
+class TDisplayHold {
+public:
+    TDisplayHold() = default;
+    ~TDisplayHold() { Release(); }
+    TDisplayHold(const TDisplayHold&) = delete;
+    TDisplayHold& operator=(const TDisplayHold&) = delete;
+    void Open();
+    void Release();
+
+private:
+    using TDisconnect = void (*)(void*);
+    void* FLibrary = nullptr;
+    void* FConnection = nullptr;
+    TDisconnect FDisconnect = nullptr;
+};
+
 // Chooses the stage's scale, then, where Qt needs telling, sets Qt's scale factor for the application
 // about to be made and puts the environment back once it is made, so that programs started from here
 // (the browser of the web link) do not inherit it.
@@ -32,6 +51,8 @@ public:
     // False on a screen at 1 : 1 with nothing forced and nothing of Qt's scaling set: Qt then draws the
     // stage as it is, and the environment need not change at all.
     bool NeedsChange() const { return FNeedsChange; }
+    // Call once the application object exists: the display is its to keep open from then on.
+    void ReleaseDisplay() { FDisplay.Release(); }
     // Sets Qt's variables. A change of the environment races with any reader of it on another thread
     // (the font configuration and libjpeg read it), so call this while no other thread runs.
     void Apply();
@@ -46,6 +67,7 @@ private:
         QByteArray Value;
     };
     TSaved FSaved[2] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}}, {"QT_SCALE_FACTOR", false, {}}};
+    TDisplayHold FDisplay;
     bool FNeedsChange = true;
     bool FApplied = false;
     int32_t FScale = 1;

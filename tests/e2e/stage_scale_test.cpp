@@ -194,3 +194,20 @@ TEST(StageScale, TwiceTheStageOn2560x1600) {
 
 }  // namespace
 }  // namespace velmora
+
+// The program as the only client of a display server that resets when its last client leaves: the
+// screen's probe must not leave the server alone before the window's connection is made.
+TEST(StageScale, StartsAsTheOnlyClientOfAFreshDisplay) {
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty()) GTEST_SKIP() << "xvfb-run is missing";
+    QProcess session;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("VELMORA_QUIT_AFTER_FIRST_PAINT", "1");
+    if (env.contains("ASAN_OPTIONS")) env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":strict_string_checks=0");
+    session.setProcessEnvironment(env);
+    session.start("xvfb-run", {"-a", "-s", "-screen 0 1280x1024x24", "sh", "-c",
+                               QString("sleep 1; for i in 1 2 3 4 5 6; do '%1' > /dev/null 2>&1 || exit 1; done")
+                                   .arg(QString::fromUtf8(VELMORA_PROGRAM))});
+    ASSERT_TRUE(session.waitForFinished(120000));
+    EXPECT_EQ(session.exitCode(), 0) << "the program failed to start on a fresh display";
+}

@@ -33,6 +33,7 @@ std::string LimitMessage(EJPEGLimit::TKind kind, const std::string& fileName) {
         case EJPEGLimit::TKind::Memory:
             text += "needs more than " + std::to_string(MaxJpegWorkBytes >> 20) + " MB to decode";
             break;
+        case EJPEGLimit::TKind::CutShort: text += "ends long before its image data does"; break;
     }
     return text;
 }
@@ -228,7 +229,20 @@ struct THeaderInfo {
     bool Grayscale;
     bool MultiScan;
     uint64_t WorkBytes;  // WholeImageBytes with the picture's settings
+    bool CutShort;       // larger than MaxCutShortPixels, and the first scan cannot fit in the file
 };
+
+// Whether the bytes left after the first scan's header are too few for that scan, once the header has
+// been read. A Huffman-coded block takes at least one bit for its DC and, in a sequential scan, one for
+// its end of block; a progressive file starts with a DC scan. Arithmetic coding has no such floor.
+bool FirstScanCannotFit(j_decompress_ptr cinfo) {
+    if (cinfo->arith_code) return false;
+    const uint64_t bitsPerBlock = cinfo->progressive_mode ? 1 : 2;
+    uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->comps_in_scan; ++i)
+        blocks += uint64_t(cinfo->cur_comp_info[i]->width_in_blocks) * cinfo->cur_comp_info[i]->height_in_blocks;
+    return uint64_t(cinfo->src->bytes_in_buffer) * 8 < blocks * bitsPerBlock;
+}
 
 int ReadHeaderGuarded(TDecompressor* d, const uint8_t* data, size_t size, const TDecodeParams* p,
                       THeaderInfo* out) {
@@ -240,6 +254,9 @@ int ReadHeaderGuarded(TDecompressor* d, const uint8_t* data, size_t size, const 
     out->Grayscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
     out->MultiScan = jpeg_has_multiple_scans(cinfo) != 0;
     jpeg_calc_output_dimensions(cinfo);
+    // Past the bitmap's limit the bitmap refuses the picture with its own error.
+    const uint64_t pixels = uint64_t(cinfo->output_width) * cinfo->output_height;
+    out->CutShort = pixels > MaxCutShortPixels && pixels <= uint64_t(MaxBitmapPixels) && FirstScanCannotFit(cinfo);
     out->WorkBytes = WholeImageBytes(cinfo, plan.Form == TRowForm::Quantised);
     return 0;
 }
@@ -458,6 +475,7 @@ void TJPEGImage::Load(std::vector<uint8_t> bytes, const std::string& fileName) {
             d.Fail(code, fileName);
         // Refused before any buffer is made, so the picture (and a bitmap loading it) stays as it was.
         if (info.WorkBytes > MaxJpegWorkBytes) throw EJPEGLimit(EJPEGLimit::TKind::Memory, fileName);
+        if (info.CutShort) throw EJPEGLimit(EJPEGLimit::TKind::CutShort, fileName);
         data->Width = info.Width;
         data->Height = info.Height;
         data->Grayscale = info.Grayscale;

@@ -17,8 +17,12 @@
 // (the whole-image buffers of multi-scan files and of two-pass quantising) to MaxJpegWorkBytes,
 // checked when the header is read and again before each decode, and the scans to MaxJpegScans and
 // to the blocks of MaxJpegScanPasses whole-image passes in all (an output pass of a progressive display
-// counts as one). Past a bound the load or draw fails with EJPEGLimit,
-// whose message names the file. The decoded pixels themselves are bounded by the bitmap's own limit.
+// counts as one). A picture of more than MaxCutShortPixels as decoded (and within the bitmap's limit)
+// whose first scan cannot fit in the bytes the file has left (a Huffman-coded block costs a bit or two
+// at least) is refused when it is loaded: a header of a few hundred bytes would otherwise cost a
+// bitmap of gigabytes, filled grey. Smaller pictures cut short still decode as libjpeg completes them.
+// Past a bound the load or draw fails with EJPEGLimit, whose message names the file. The decoded
+// pixels themselves are bounded by the bitmap's own limit.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,11 +49,13 @@ constexpr int MaxJpegScans = 500;
 // 4M blocks, whichever is more: a few tens of milliseconds.
 constexpr int MaxJpegScanPasses = 50;
 constexpr uint64_t MinJpegScanBudgetBlocks = uint64_t(1) << 22;
+// 4096 x 4096: a picture this size cut short costs 64 MB and a tenth of a second, whatever it claims.
+constexpr uint64_t MaxCutShortPixels = uint64_t(1) << 24;
 
 // A picture that would need more than the decoding bounds allow.
 class EJPEGLimit : public EInvalidGraphic {
 public:
-    enum class TKind : uint8_t { Scans, ScanWork, Memory };
+    enum class TKind : uint8_t { Scans, ScanWork, Memory, CutShort };
     // fileName may be empty for a picture that came from memory.
     EJPEGLimit(TKind kind, const std::string& fileName);
     TKind Kind() const { return FKind; }

@@ -668,8 +668,10 @@ TEST(JpegLimits, SmallFilesThatDescribeHugeWorkFailNamingTheFile) {
     };
     const std::vector<Case> cases{
         {"header.jpg", HostileFile("progressive_header_16384.jpg"), "needs more than 512 MB to decode", true},
-        {"scans.jpg", HostileFile("empty_scans_3000.jpg"), "has scans that would take too long to decode", false},
+        {"scans.jpg", HostileFile("empty_scans_3000_4096.jpg"), "has scans that would take too long to decode", false},
+        {"large.jpg", HostileFile("empty_scans_3000.jpg"), "ends long before its image data does", true},
         {"many.jpg", DataFile("many_scans.jpg"), "has more than 500 scans", false},
+        {"short.jpg", HostileFile("baseline_header_10240x9216.jpg"), "ends long before its image data does", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -685,6 +687,9 @@ TEST(JpegLimits, SmallFilesThatDescribeHugeWorkFailNamingTheFile) {
         EXPECT_EQ(message, "JPEG picture \"" + path + "\" " + c.Problem);
         EXPECT_EQ(bitmap.Width() == 7, c.SizeKept);
     }
+    // A whole picture larger than the cut-short bound loads, greyscale with the fewest blocks a pixel.
+    const auto large = ImageOf(Encode({.Width = 4200, .Height = 4100, .Grey = true, .Quality = 10}));
+    EXPECT_EQ(large->Width(), 4200);
     // From memory there is no name to give; a progressive display is bounded as well.
     const auto many = ImageOf(ReadFile(DataFile("many_scans.jpg")));
     EXPECT_EQ(MessageOf([&] { DrawImage(*many); }), "JPEG picture has more than 500 scans");

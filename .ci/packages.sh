@@ -1,7 +1,7 @@
 # Sourced by test.sh, run.sh and bench.sh: installs the Debian packages the project needs when missing.
 velmora_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libjpeg62-turbo-dev libfontconfig-dev
+  qt6-base-dev libxcb1-dev libjpeg62-turbo-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xauth imagemagick xdotool fonts-dejavu-core
   desktop-file-utils appstream

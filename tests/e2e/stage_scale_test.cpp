@@ -10,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sys/types.h>
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <csignal>
@@ -210,4 +211,119 @@ TEST(StageScale, StartsAsTheOnlyClientOfAFreshDisplay) {
                                    .arg(QString::fromUtf8(VELMORA_PROGRAM))});
     ASSERT_TRUE(session.waitForFinished(120000));
     EXPECT_EQ(session.exitCode(), 0) << "the program failed to start on a fresh display";
+}
+
+namespace velmora {
+namespace {
+
+// The program on an X screen whose desktop asks for a font resolution (the root window's Xft.dpi, as
+// a high-resolution desktop sets it): the screen, seen once the menu shows.
+QImage MenuOnScreen(const char* screenSize, int dpi) {
+    testing::TempDir dir;
+    const std::string info = dir.File("display");
+    QProcess session;
+    QProcessEnvironment sessionEnv = QProcessEnvironment::systemEnvironment();
+    sessionEnv.remove("QT_QPA_PLATFORM");
+    session.setProcessEnvironment(sessionEnv);
+    session.start("xvfb-run", {"-a", "-s", QString("-screen 0 %1x24").arg(screenSize), "sh", "-c",
+                               QString("echo \"$DISPLAY $XAUTHORITY\" > '%1.part' && mv '%1.part' '%1' && exec sleep 60")
+                                   .arg(QString::fromStdString(info))});
+    if (!session.waitForStarted()) return {};
+    struct TEnd {
+        QProcess& Process;
+        ~TEnd() {
+            Process.kill();
+            Process.waitForFinished();
+        }
+    } endSession{session};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(info) && std::chrono::steady_clock::now() < until) QThread::msleep(50);
+    const QStringList where = QString::fromStdString(testing::TempDir::Read(info)).trimmed().split(' ');
+    if (where.size() != 2) return {};
+
+    // The test's own connection sets the resources and keeps the server from resetting meanwhile.
+    qputenv("XAUTHORITY", where[1].toUtf8());
+    xcb_connection_t* x = xcb_connect(where[0].toUtf8().constData(), nullptr);
+    if (xcb_connection_has_error(x) != 0) return {};
+    struct TDisconnect {
+        xcb_connection_t* X;
+        ~TDisconnect() { xcb_disconnect(X); }
+    } endConnection{x};
+    if (dpi > 0) {
+        const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+        xcb_change_property(x, XCB_PROP_MODE_REPLACE, xcb_setup_roots_iterator(xcb_get_setup(x)).data->root,
+                            XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8, static_cast<uint32_t>(resources.size()),
+                            resources.data());
+        xcb_flush(x);
+    }
+
+    QProcessEnvironment env = sessionEnv;
+    env.insert("DISPLAY", where[0]);
+    env.insert("XAUTHORITY", where[1]);
+    if (env.contains("ASAN_OPTIONS")) env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":strict_string_checks=0");
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QString::fromUtf8(VELMORA_PROGRAM), {});
+    struct TEndProgram {
+        QProcess& Process;
+        ~TEndProgram() {
+            Process.terminate();
+            if (!Process.waitForFinished(10000)) Process.kill();
+            Process.waitForFinished();
+        }
+    } endProgram{program};
+    TScreen screen(env);
+    if (!screen.Run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmora - Holvenor"})) return {};
+    // Two shots alike in a row: the window has been painted.
+    QImage last;
+    for (int i = 0; i < 40; ++i) {
+        QThread::msleep(150);
+        QImage shot = screen.Shot();
+        if (!shot.isNull() && shot == last) return shot;
+        last = std::move(shot);
+    }
+    return {};
+}
+
+// Dark pixels of a screen's rectangle: how much text it shows.
+int Ink(const QImage& shot, QRect area) {
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += qGray(shot.pixel(x, y)) < 96;
+    return ink;
+}
+
+}  // namespace
+}  // namespace velmora
+
+// The stage stays 1 : 1 on a screen too small to double it, and doubled on one large enough, whatever
+// font resolution the desktop asks for; the introduction's text keeps its size in stage pixels.
+TEST(StageScale, TheDesktopsFontResolutionNeitherEnlargesTheStageNorItsText) {
+    using namespace velmora;
+    for (const char* tool : {"xvfb-run", "xauth", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is missing";
+    TBitmap32 menu;
+    menu.LoadPictureFile((fs::path(VELMORA_PROGRAM).parent_path() / "dane" / "p_menu.jpg").string());
+    const TRect2 banner{0, 0, 1024, 70};
+    const QRect text(128 + 260, 128 + 120, 720, 560);
+
+    const QImage plain = MenuOnScreen("1280x1024", 0);
+    ASSERT_FALSE(plain.isNull()) << "no screen of the program at 96 dpi";
+    for (const int dpi : {96, 120, 192}) {
+        SCOPED_TRACE(dpi);
+        const QImage shot = MenuOnScreen("1280x1024", dpi);
+        ASSERT_FALSE(shot.isNull());
+        // The banner at (128, 128), pixel for pixel.
+        for (int y = banner.Top; y < banner.Height; y += 7)
+            for (int x = banner.Left; x < banner.Width; x += 3)
+                ASSERT_EQ(shot.pixel(128 + x, 128 + y) & 0xFFFFFFu, *menu.PixelAddress(x, y) & 0xFFFFFFu) << x << "," << y;
+        // The same text in the same place; glyphs may be smoothed differently off 96 dpi.
+        EXPECT_NEAR(Ink(shot, text), Ink(plain, text), Ink(plain, text) / 10);
+    }
+    // Doubled, the screen is the same with or without the desktop's doubled resolution.
+    const QImage large = MenuOnScreen("2560x1600", 0);
+    ASSERT_FALSE(large.isNull());
+    EXPECT_EQ(CompareDoubled(large, menu, banner), "");
+    EXPECT_TRUE(MenuOnScreen("2560x1600", 192) == large) << "the desktop's 192 dpi changed the doubled stage";
 }

@@ -168,6 +168,29 @@ void TNavigator::SubPrevBtnClick() {
     ShowItemOrGoBack(CurrentPage, item);
 }
 
+TNavigator::TShowResult TNavigator::ShowPlace(int32_t page, int32_t item) {
+    AutoSave();
+    // Both pictures are looked for first, so that a place that cannot be shown leaves the stage alone
+    // rather than showing a page without the item asked for.
+    if (!FView.FileExists(GetFile(std::to_string(page)))) return TShowResult::ScreenMissing;
+    if (!FView.FileExists(ItemPicturePath(DataDir, page, item))) return TShowResult::ItemMissing;
+    const int32_t shownPage = CurrentPage;
+    const int32_t shownItem = CurrentItem;
+    if (page != CurrentPage) {
+        CurrentPage = page;
+        CurrentItem = item;
+        TScopeExit goBack([this, shownPage, shownItem] {
+            CurrentPage = shownPage;
+            CurrentItem = shownItem;
+        });
+        if (!ShowStage(std::to_string(page))) return TShowResult::ScreenMissing;
+        goBack.Dismiss();
+    }
+    CurrentItem = item;
+    ShowItemOrGoBack(shownPage, shownItem);
+    return CurrentPage == page && CurrentItem == item ? TShowResult::Shown : TShowResult::ItemMissing;
+}
+
 void TNavigator::CloseBtnClick() {
     AutoSave();
     FView.CloseMainWindow();

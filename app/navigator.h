@@ -58,6 +58,9 @@ public:
     void SubNextBtnClick();
     void SubPrevBtnClick();
     void CloseBtnClick();
+    // Goes straight to an item of a page, as the links go: the item left is saved in the editor, and
+    // when the page's or the item's picture is missing, or cannot be decoded, what is shown stays.
+    TShowResult ShowPlace(int32_t page, int32_t item);
 
 private:
     // The stage part of LoadImage: false when the picture is missing; raises, with nothing changed,

@@ -324,3 +324,20 @@ TEST_F(EditorNavigatorTest, OneItemPageReloadsAfterSaving) {
     nav.SubPrevBtnClick();
     EXPECT_EQ(view.Take(), Concat({{"save 3_1"}, ShowItem(3, 1, 1, "load")}));
 }
+
+TEST_F(EditorNavigatorTest, ShowPlaceGoesStraightToAnItemAndSavesTheOneLeft) {
+    Goto(2, 3);
+    EXPECT_EQ(nav.ShowPlace(3, 2), TNavigator::TShowResult::Shown);
+    EXPECT_EQ(view.Take(), Concat({{"save 2_3", "busy", "prefetch " + Item(3, 2), "stage " + Stage("3"), "clear"},
+                                   Visibility("page"), {"default"}, ShowItem(3, 2, 4, "load")}));
+    // On the same page only the item changes.
+    EXPECT_EQ(nav.ShowPlace(3, 4), TNavigator::TShowResult::Shown);
+    EXPECT_EQ(view.Take(), Concat({{"save 3_2"}, ShowItem(3, 4, 4, "load")}));
+    // A place whose page or item picture is missing leaves everything as shown.
+    view.files.erase(Item(2, 5));
+    EXPECT_EQ(nav.ShowPlace(2, 5), TNavigator::TShowResult::ItemMissing);
+    EXPECT_EQ(nav.ShowPlace(7, 1), TNavigator::TShowResult::ScreenMissing);
+    EXPECT_EQ(view.Take(), (Calls{"save 3_4", "save 3_4"}));
+    EXPECT_EQ(nav.CurrentPage, 3);
+    EXPECT_EQ(nav.CurrentItem, 4);
+}

@@ -8,6 +8,7 @@
 // Controls are children of the Qt widget tree, created in a fixed order, so a later sibling lies
 // above an earlier one: every link label lies above the web area ImageWww it overlaps.
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -18,6 +19,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QTimer;
 
 #include "app/window_keys.h"
 #include "app/navigator.h"
@@ -37,7 +40,9 @@ namespace velmora {
 
 class TCustomLayer;
 class TFrameLayer;
+class TSearchPanel;
 class TWarstwaItem;
+struct TSearchResult;
 struct TStageRow;
 
 // The program's title, which is also the main window's caption and the title of its error boxes.
@@ -194,6 +199,21 @@ public:
     // hotspot's rectangle on the view; empty text when there is none.
     QString HotspotCaptionAt(int32_t x, int32_t y, QRect* area = nullptr);
 
+    // --- search across the catalogue (Ctrl+F, "/") ------------------------------------------------
+    // The search panel over the stage, made and its index built the first time.
+    void OpenSearch();
+    // Hides it and gives the focus back to where it was.
+    void CloseSearch();
+    TSearchPanel* SearchPanel() const { return FSearch; }
+    bool SearchHasFocus() const;
+    // Shows a result's item through the navigator as the links do, scrolls its hotspot into view and
+    // flashes its outline; false when the item or the hotspot could not be shown.
+    bool ShowSearchResult(const TSearchResult& result);
+    // The flashing outline while it lasts, a frame layer over the hotspots.
+    TFrameLayer* SearchFlash() const { return FSearchFlash; }
+    static constexpr int SearchFlashSteps = 6;  // shown and hidden three times
+    static constexpr int SearchFlashStepMs = 200;
+
     // The size FormCreate centred the stage on.
     QSize ScreenSize() const;
 
@@ -270,6 +290,18 @@ private:
     int32_t FFocusIndex = -1;
     std::vector<TFrameLayer*> FOutlines;
     void RemoveReaderFrames();
+    // Scrolls the item view so that a frame over extent shows whole, centred when it did not.
+    void ScrollIntoView(TPositionedLayer& frame, const TSingleRect& extent);
+
+    TSearchPanel* FSearch = nullptr;
+    QPointer<QWidget> FFocusBeforeSearch;
+    // The flash of a found hotspot. It ends before the editor adds layers, so that it never lies
+    // between hotspots whose positions the undo history keeps.
+    TFrameLayer* FSearchFlash = nullptr;
+    QTimer* FFlashTimer = nullptr;
+    int FFlashStep = 0;
+    void FlashHotspot(int32_t index);
+    void EndSearchFlash();
 };
 
 }  // namespace velmora

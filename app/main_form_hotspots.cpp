@@ -15,6 +15,7 @@
 #include "app/data_set.h"
 #include "app/image_form.h"
 #include "app/main_form.h"
+#include "app/search_panel.h"
 #include "app/warstwa_item.h"
 #include "core/scope_exit.h"
 #include "layers/layer_collection.h"
@@ -334,6 +335,7 @@ void TMainForm::PreviewBtnClick() {
 }
 
 void TMainForm::L_AddClick(QObject*) {
+    EndSearchFlash();
     if (CurrentPage == 0) {
         Warn(PickPageText);
         return;
@@ -378,6 +380,7 @@ void TMainForm::L_DeleteClick(QObject*) {
 }
 
 void TMainForm::L_LoadClick(QObject* sender) {
+    EndSearchFlash();
     if (CurrentPage == 0) {
         Warn(PickPageText);
         return;
@@ -429,6 +432,8 @@ void TMainForm::L_SaveClick(QObject* sender) {
         if (const TWarstwaItem* hotspot = HotspotAt(layers, i))
             hotspots.push_back(THotspotRecord{hotspot->Extent(), hotspot->Opis});
     WriteHotspotFile(HotspotFilePath(DataDir, CurrentPage, CurrentItem), hotspots);
+    // The search finds the hotspots as written from now on.
+    if (FSearch != nullptr) FSearch->ItemSaved(CurrentPage, CurrentItem, hotspots);
     // A save is not a step: undo goes on from here, and the state saved is the one the mark is gone at.
     FUndo.MarkSaved();
     SetHotspotsEdited(false);
@@ -546,6 +551,7 @@ void TMainForm::ZoomItemView(float scale) {
 }
 
 void TMainForm::RunKeyAction(const TEditorKeyAction& action) {
+    EndSearchFlash();
     QWidget* focus = QApplication::focusWidget();
     using enum TEditorCommand;
     switch (action.Command) {

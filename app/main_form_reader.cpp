@@ -62,6 +62,9 @@ void TMainForm::RunReaderKey(const TReaderKeyAction& action) {
         case OpenFocused:
             if (FocusedHotspot() >= 0) ShowHotspotPreview(FocusedHotspot());
             return;
+        case Search:
+            OpenSearch();
+            return;
     }
     if (link == nullptr || link->isHidden() || !link->OnClick) return;
     const TLinkLabel::TNotifyEvent click = link->OnClick;
@@ -97,13 +100,16 @@ void TMainForm::FocusHotspot(int32_t index) {
     FFocusIndex = index;
     FFocusFrame->SetFollowsBitmap(true);
     FFocusFrame->SetExtent(hotspot->Extent());
+    ScrollIntoView(*FFocusFrame, hotspot->Extent());
+}
+
+void TMainForm::ScrollIntoView(TPositionedLayer& frame, const TSingleRect& extent) {
     // Scrolled into view, centred, unless the whole frame shows already.
-    const TSingleRect shown = FFocusFrame->ExtentOnControl(hotspot->Extent());
+    const TSingleRect shown = frame.ExtentOnControl(extent);
     const TRect view = sub_image->ViewportRect();
     if (shown.Left < view.Left || shown.Top < view.Top || shown.Right > view.Right || shown.Bottom > view.Bottom) {
-        const TSingleRect e = hotspot->Extent();
-        sub_image->CenterOn(NearestInt((static_cast<long double>(e.Left) + e.Right) / 2),
-                            NearestInt((static_cast<long double>(e.Top) + e.Bottom) / 2));
+        sub_image->CenterOn(NearestInt((static_cast<long double>(extent.Left) + extent.Right) / 2),
+                            NearestInt((static_cast<long double>(extent.Top) + extent.Bottom) / 2));
     }
 }
 
@@ -143,6 +149,7 @@ void TMainForm::ShowHotspotOutlines(bool shown) {
 }
 
 void TMainForm::RemoveReaderFrames() {
+    EndSearchFlash();
     delete FFocusFrame;
     FFocusFrame = nullptr;
     FFocusIndex = -1;

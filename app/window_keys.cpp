@@ -69,6 +69,10 @@ TReaderKeyAction ReaderKeyAction(int key, Qt::KeyboardModifiers modifiers, const
     using enum TReaderCommand;
     // Digits and arrows may come with the keypad flag; it means nothing here.
     modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    // Search works on every screen and in both modes; "/" is typed into the description edit box.
+    if (key == Qt::Key_F && modifiers == Qt::ControlModifier) return {Search};
+    if (key == Qt::Key_Slash && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier)
+        return context.Place == TKeyPlace::EditBox ? TReaderKeyAction{} : TReaderKeyAction{Search};
     if (context.Place == TKeyPlace::EditBox) return {};
     const bool page = context.Screen == TScreenKind::Page;
     // Shift+Tab arrives as Backtab with Shift; Backtab means the same without it.
@@ -112,7 +116,7 @@ bool TWindowKeys::eventFilter(QObject* watched, QEvent* event) {
         FForm.ShowHotspotOutlines(type == QEvent::KeyPress);
         return QObject::eventFilter(watched, event);
     }
-    if (type != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    if (type != QEvent::KeyPress || FForm.SearchHasFocus()) return QObject::eventFilter(watched, event);
     // The place is the focus's, whichever control the event has reached on its way up.
     const TKeyPlace place = QApplication::focusWidget() == FForm._opis ? TKeyPlace::EditBox : TKeyPlace::ItemView;
     const bool selected = FForm.SelectedLayer != nullptr;

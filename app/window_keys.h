@@ -51,6 +51,7 @@ enum class TReaderCommand : uint8_t {
     FocusNext,         // the keyboard focus to the next hotspot with a sign picture, round the end
     FocusPrevious,
     OpenFocused,       // the preview of the focused hotspot
+    Search,            // the search panel over the stage
 };
 
 struct TReaderKeyAction {

@@ -38,6 +38,9 @@ bool TRichTextView::LoadFromFile(const std::string& path) {
 void TRichTextView::LoadFromRtf(const std::string& rtf) {
     SettleGeometry();
     ReadRtf(rtf, *document());
+    // The view's own cursor sat where the text went in and was carried to its end: a text longer than
+    // the view, which a reader cannot scroll, would show only its last lines.
+    moveCursor(QTextCursor::Start);
 }
 
 void TRichTextView::SettleGeometry() {

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTest>
@@ -398,6 +399,21 @@ TEST_F(RichTextViewTest, HiddenViewLaysTextOutAtTheWidthItIsShownAt) {
     QApplication::processEvents();
     EXPECT_EQ(view->document()->pageSize().width(), 150);
     EXPECT_GT(view->document()->size().height(), before.height());
+}
+
+TEST_F(RichTextViewTest, ATextLongerThanTheViewShowsFromItsBeginning) {
+    QWidget host;
+    host.resize(400, 300);
+    auto* view = new TRichTextView(&host);
+    view->setGeometry(10, 10, 300, 100);
+    std::string rtf = R"({\rtf1 Poczatek)";
+    for (int i = 0; i < 60; ++i) rtf += R"(\par linia)";
+    view->LoadFromRtf(rtf + "}");
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view->textCursor().position(), 0);
 }
 
 TEST_F(RichTextViewTest, TakesNoInputYetKeepsItsColours) {

@@ -261,7 +261,7 @@ struct TPictureResult {
     std::vector<TFinding> Findings;
 };
 
-TPictureResult CheckPicture(const std::string& path) {
+TPictureResult CheckPicture(const std::string& path, TPictureCheck depth) {
     TPictureResult result;
     // One bitmap per thread, kept for the next picture: fresh memory costs more than the decoding.
     thread_local TBitmap32 bitmap;
@@ -271,6 +271,12 @@ TPictureResult CheckPicture(const std::string& path) {
         const auto* jpeg = dynamic_cast<const TJPEGImage*>(picture.Graphic());
         if (jpeg != nullptr && jpeg->Data()->Bytes.empty()) {
             result.Findings.push_back({path, 0, PictureEmpty, "the file is empty: it shows as nothing"});
+            return result;
+        }
+        if (depth == TPictureCheck::HeaderOnly) {
+            result.Decoded = true;
+            result.Width = picture.Width();
+            result.Height = picture.Height();
             return result;
         }
         bitmap.Assign(&picture);
@@ -389,9 +395,9 @@ struct TItemResult {
     std::vector<int32_t> SignLines;
 };
 
-TItemResult CheckItem(TWalkItem& item) {
+TItemResult CheckItem(TWalkItem& item, TPictureCheck depth) {
     TItemResult result;
-    if (item.Picture.Exists()) result.Picture = CheckPicture(item.Picture.Path);
+    if (item.Picture.Exists()) result.Picture = CheckPicture(item.Picture.Path, depth);
     if (!item.HotspotFile.Exists()) return result;
     std::string text;
     TIniOutline outline;
@@ -539,7 +545,8 @@ const char* KindText(TFileKind kind) {
 const char* FindingCodeName(TFindingCode code) { return KindOf(code).Name; }
 TSeverity FindingSeverity(TFindingCode code) { return KindOf(code).Severity; }
 
-std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned threads) {
+std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned threads, TPictureCheck depth,
+                                     TCheckedCatalogue* walked) {
     TCatalogue catalogue = ListCatalogue(dataDir);
     TReport report;
     const std::string& dir = catalogue.DataDir;
@@ -562,10 +569,19 @@ std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned thread
     std::vector<TPictureResult> pictureResults(pictures.size());
     ParallelFor(items.size() + pictures.size(), threads, [&](size_t job) {
         if (job < items.size())
-            itemResults[job] = CheckItem(*items[job]);
+            itemResults[job] = CheckItem(*items[job], depth);
         else
-            pictureResults[job - items.size()] = CheckPicture(pictures[job - items.size()]->Path);
+            pictureResults[job - items.size()] = CheckPicture(pictures[job - items.size()]->Path, depth);
     });
+    if (walked != nullptr) {
+        walked->PictureSizes.clear();
+        for (size_t i = 0; i < pictures.size(); ++i)
+            if (pictureResults[i].Decoded)
+                walked->PictureSizes[pictures[i]->Path] = {pictureResults[i].Width, pictureResults[i].Height};
+        for (size_t i = 0; i < items.size(); ++i)
+            if (itemResults[i].Picture.Decoded)
+                walked->PictureSizes[items[i]->Picture.Path] = {itemResults[i].Picture.Width, itemResults[i].Picture.Height};
+    }
     for (TPictureResult& result : pictureResults) report.Append(std::move(result.Findings));
     ResolveSigns(catalogue);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -676,6 +692,7 @@ std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned thread
 
     std::vector<TFinding>& findings = report.Findings();
     std::sort(findings.begin(), findings.end(), ReportOrder);
+    if (walked != nullptr) walked->Catalogue = std::move(catalogue);
     return std::move(findings);
 }
 

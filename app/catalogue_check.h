@@ -8,7 +8,10 @@
 // names in numeric order), line and code, so the report is the same whatever the threads did.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "app/catalogue_walk.h"
 
 namespace velmora {
 
@@ -63,8 +66,25 @@ struct TFinding {
     friend bool operator==(const TFinding&, const TFinding&) = default;
 };
 
+// How far pictures are looked at: decoded whole, or only their headers read (the size and whether
+// libjpeg takes the file at all), which misses only what a decode finds inside the image data.
+enum class TPictureCheck : uint8_t { Decode, HeaderOnly };
+
+// What the check walked, for callers that go on to use the catalogue: every item read and its signs
+// resolved, and the size of every picture that decoded (or whose header read), by path.
+struct TCheckedCatalogue {
+    struct TSize {
+        int Width = 0;
+        int Height = 0;
+    };
+    TCatalogue Catalogue;
+    std::unordered_map<std::string, TSize> PictureSizes;
+};
+
 // Every finding of the data directory, in report order. threads 0: one per core.
-std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned threads = 0);
+std::vector<TFinding> CheckCatalogue(const std::string& dataDir, unsigned threads = 0,
+                                     TPictureCheck pictures = TPictureCheck::Decode,
+                                     TCheckedCatalogue* walked = nullptr);
 
 // "PATH:LINE: error: message [code]" (no ":LINE" when there is none), one line per finding.
 std::string FindingLine(const TFinding& finding);

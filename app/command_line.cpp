@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/catalogue_check.h"
+#include "app/web_export.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "0"
@@ -61,7 +62,7 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv) {
         command.EditorMode = true;
         i = 1;
     }
-    bool check = false, formatGiven = false;
+    bool check = false, formatGiven = false, exportHtml = false;
     std::string dir;
     // --data and --check may both name the catalogue, but only the same one.
     const auto setDir = [&](std::string_view given) -> bool {
@@ -102,6 +103,13 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv) {
                 if (!setDir(value()))
                     return Failure(command.Error.empty() ? "option --check needs a directory after =" : command.Error);
             }
+        } else if (name == "--export-html") {
+            const std::string_view out = value();
+            if (out.empty()) return Failure("option --export-html needs a folder to write the site into");
+            command.ExportDir = std::string(out);
+            exportHtml = true;
+        } else if (arg == "--force") {
+            command.Force = true;
         } else if (name == "--format") {
             const std::string_view format = value();
             if (format == "json") {
@@ -128,18 +136,22 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (formatGiven && !check) return Failure("option --format goes with --check");
+    if (check && exportHtml) return Failure("options --check and --export-html do not go together");
+    if (command.Force && !exportHtml) return Failure("option --force goes with --export-html");
     if (!dir.empty()) {
         if (!IsDirectory(dir)) return Failure("no such directory: " + dir);
         if (dir.back() != '/') dir += '/';
         command.DataDir = dir;
     }
     if (check) command.Action = TCommandAction::Check;
+    if (exportHtml) command.Action = TCommandAction::ExportHtml;
     return command;
 }
 
 std::string HelpText() {
     return "Usage: velmora [DEBUG] [--data DIR]\n"
            "       velmora --check [DIR] [--format text|json]\n"
+           "       velmora --export-html OUT [--data DIR] [--force]\n"
            "\n"
            "Shows the catalogue of road signs. With DEBUG as the first argument the hotspot editor is on.\n"
            "\n"
@@ -149,6 +161,12 @@ std::string HelpText() {
            "                   without starting: one line per finding, then a summary; exit\n"
            "                   status 1 when there is an error\n"
            "  --format FORMAT  how --check reports: text (the default) or json\n"
+           "  --export-html OUT\n"
+           "                   write the catalogue as a static web site into the folder OUT,\n"
+           "                   which is created or must be empty; what --check calls an error\n"
+           "                   is left out with a warning; exit status 1 when it is not written\n"
+           "  --force          let --export-html replace an earlier export in OUT (only the\n"
+           "                   files its manifest names)\n"
            "  --scale N        show the stage N times its size (1 to 8); by default it is\n"
            "                   enlarged by the largest whole number that fits the screen\n"
            "  -h, --help       show this help and exit\n"
@@ -194,6 +212,8 @@ int RunCommand(const TCommandLine& command, const std::string& defaultDataDir, s
             }
             return HasErrors(findings) ? 1 : 0;
         }
+        case TCommandAction::ExportHtml:
+            return RunWebExport(command, defaultDataDir, {}, {}, out, err);
         case TCommandAction::Run:
             break;
     }

@@ -11,7 +11,7 @@
 
 namespace velmora {
 
-enum class TCommandAction : uint8_t { Run, Help, Version, Check, Fail };
+enum class TCommandAction : uint8_t { Run, Help, Version, Check, ExportHtml, Fail };
 enum class TCheckFormat : uint8_t { Text, Json };
 
 struct TCommandLine {
@@ -20,6 +20,9 @@ struct TCommandLine {
     // The catalogue of --data or --check, with its trailing "/"; empty for the one the program finds.
     std::string DataDir;
     TCheckFormat Format = TCheckFormat::Text;
+    // The folder of --export-html, as given, and whether --force lets an earlier export there go.
+    std::string ExportDir;
+    bool Force = false;
     // The stage's scale of --scale, 1 to MaxStageScale; 0 lets the screen decide.
     int32_t Scale = 0;
     std::string Error;  // what went wrong, for Fail
@@ -37,7 +40,8 @@ std::string VersionText();
 std::string ProgramDirectory();
 
 // Carries out every action but Run: prints to out and err and returns the exit status. A check
-// without a directory checks defaultDataDir.
+// without a directory checks defaultDataDir. An export run from here has no rich-text reader, so the
+// program runs --export-html through RunWebExport with its own.
 int RunCommand(const TCommandLine& command, const std::string& defaultDataDir, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

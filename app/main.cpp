@@ -16,11 +16,14 @@
 
 #include "app/command_line.h"
 #include "app/data_set.h"
+#include "app/intro_html.h"
 #include "app/main_form.h"
 #include "app/stage_scale.h"
+#include "app/web_export.h"
 #include "core/thread_placement.h"
 #include "toolkit/application.h"
 #include "toolkit/files.h"
+#include "toolkit/shell.h"
 
 namespace {
 
@@ -86,6 +89,8 @@ int main(int argc, char** argv) {
     const std::string dataDir = !command.DataDir.empty() ? command.DataDir
                                 : programDir.empty()     ? std::string()
                                                          : velmora::FindDataDir(programDir);
+    if (command.Action == velmora::TCommandAction::ExportHtml)
+        return velmora::RunWebExport(command, dataDir, velmora::PublisherUrl, velmora::IntroRtfToHtml, stdout, stderr);
     if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
 
     // While the font configuration loads and the menu picture (which needs nothing of Qt) decodes on

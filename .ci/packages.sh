@@ -5,6 +5,7 @@ velmora_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xauth imagemagick xdotool fonts-dejavu-core
   desktop-file-utils appstream
+  chromium chromium-driver python3-selenium
 )
 
 velmora_ensure_packages() {

@@ -116,34 +116,81 @@ TOutState InspectOut(const std::string& out, bool force) {
     return state;
 }
 
-// Writes bytes to a name that is free, created afresh (O_EXCL follows no link); to one that is taken,
-// under a temporary name beside it that is then renamed into place. errno or 0.
-int WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    const fs::path target(path);
-    std::string pattern = (target.parent_path() / ".velmora-XXXXXX").string();
+// Writes a file to a name that is free, created afresh (O_EXCL follows no link), or to one that is
+// taken under a temporary name beside it, renamed into place at the end. fill writes the content to
+// the descriptor and returns errno or 0; so does this.
+template <class Fill>
+int WriteFileAtomically(const std::string& path, Fill fill) {
+    std::string temporary = (fs::path(path).parent_path() / ".velmora-XXXXXX").string();
     bool direct = true;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 && errno == EEXIST) {
         direct = false;
-        fd = ::mkstemp(pattern.data());
+        fd = ::mkstemp(temporary.data());
         if (fd >= 0) ::fchmod(fd, 0644);
     }
     if (fd < 0) return errno;
-    int result = 0;
-    for (size_t done = 0; done < bytes.size() && result == 0;) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) result = n < 0 ? errno : EIO;
-        else done += static_cast<size_t>(n);
-    }
+    int result = fill(fd);
     if (::close(fd) != 0 && result == 0) result = errno;
     if (direct) {
         if (result != 0) ::unlink(path.c_str());
         return result;
     }
-    if (result == 0 && ::rename(pattern.c_str(), path.c_str()) != 0) result = errno;
-    if (result != 0) ::unlink(pattern.c_str());
+    if (result == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) result = errno;
+    if (result != 0) ::unlink(temporary.c_str());
     return result;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int WriteBytes(const std::string& path, std::string_view bytes) {
+    return WriteFileAtomically(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+// Copies a regular file of at most MaxPictureFileBytes byte for byte, in the kernel where it can;
+// the number of bytes copied goes to copied.
+int CopyFile(const std::string& from, const std::string& path, uint64_t& copied) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (in < 0) return errno;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
+    struct stat info {};
+    if (::fstat(in, &info) != 0) return errno;
+    if (!S_ISREG(info.st_mode)) return NotRegularFileError;
+    if (info.st_size < 0 || static_cast<uintmax_t>(info.st_size) > MaxPictureFileBytes) return EFBIG;
+    return WriteFileAtomically(path, [in, &copied](int out) {
+        copied = 0;
+        for (;;) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            if (n == 0) return 0;
+            if (n > 0) {
+                copied += static_cast<uint64_t>(n);
+                continue;
+            }
+            if (errno == EINTR) continue;
+            if (copied > 0 || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)) return errno;
+            break;  // the file systems do not copy between themselves: by hand
+        }
+        std::vector<char> buffer(size_t(1) << 16);
+        for (;;) {
+            const ssize_t n = ::read(in, buffer.data(), buffer.size());
+            if (n == 0) return 0;
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno;
+            if (const int error = WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)))) return error;
+            copied += static_cast<uint64_t>(n);
+        }
+    });
 }
 
 // --- the plan of the site -------------------------------------------------------------------------
@@ -202,19 +249,28 @@ private:
     void Add(std::string name, std::string bytes) { FFiles.push_back({std::move(name), std::move(bytes), {}}); }
 
     // A picture the site can show: it decodes (its header, at least), has no error of its own and
-    // lies inside the data directory; it is copied under name.
+    // lies inside the data directory; it is copied under name, once whatever names reach it.
     TWebPicture Picture(const TCatalogueFile& file, const std::string& name) {
         if (!file.Exists() || FErrorPaths.contains(file.Path)) return {};
         const auto size = FChecked.PictureSizes.find(file.Path);
         if (size == FChecked.PictureSizes.end() || size->second.Width <= 0 || size->second.Height <= 0) return {};
-        std::error_code error;
-        const fs::path real = fs::canonical(file.Path, error);
-        if (error || FRoot.empty() || !Within(real, FRoot)) return {};
-        if (const auto copied = FCopied.find(real.string()); copied != FCopied.end())
+        if (const auto copied = FCopied.find(file.Path); copied != FCopied.end())
             return {copied->second, size->second.Width, size->second.Height};
-        FCopied.emplace(real.string(), name);
+        if (!Inside(file.Path)) return {};
+        FCopied.emplace(file.Path, name);
         FFiles.push_back({name, {}, file.Path});
         return {name, size->second.Width, size->second.Height};
+    }
+
+    // Names of the data directory and of its sign folder, as the walk built them, lie inside it
+    // unless they are links; a sign's path is checked so already. Only links are followed here.
+    bool Inside(const std::string& path) const {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) return false;
+        if (!S_ISLNK(info.st_mode)) return true;
+        std::error_code error;
+        const fs::path real = fs::canonical(path, error);
+        return !error && !FRoot.empty() && Within(real, FRoot);
     }
 
     std::optional<TWebHotspot> Hotspot(const TWalkHotspot& h, const TWebPicture& picture) {
@@ -280,7 +336,7 @@ private:
     TCatalogue& FCatalogue;
     fs::path FRoot;
     std::set<std::string> FErrorPaths;
-    std::unordered_map<std::string, std::string> FCopied;  // canonical source -> its name in the site
+    std::unordered_map<std::string, std::string> FCopied;  // source path -> its name in the site
     std::set<std::string> FSigns;
     TWebSite FSite;
     std::vector<TSiteFile> FFiles;
@@ -367,11 +423,10 @@ TWebExportReport ExportWebSite(const TWebExportOptions& options) {
     std::atomic<uint64_t> bytes{0};
     ParallelFor(files.size(), options.Threads, [&](size_t i) {
         TSiteFile& file = files[i];
-        int result = 0;
-        if (!file.CopyFrom.empty()) result = ReadBoundedFile(file.CopyFrom, MaxPictureFileBytes, file.Bytes);
-        if (result == 0) result = WriteFileAtomically(out + "/" + file.Name, file.Bytes);
-        bytes += file.Bytes.size();
-        if (!file.CopyFrom.empty()) std::string().swap(file.Bytes);
+        uint64_t copied = file.Bytes.size();
+        const int result = file.CopyFrom.empty() ? WriteBytes(out + "/" + file.Name, file.Bytes)
+                                                 : CopyFile(file.CopyFrom, out + "/" + file.Name, copied);
+        bytes += copied;
         if (result != 0) {
             const std::lock_guard lock(failures);
             if (firstFailure.empty())
@@ -393,7 +448,7 @@ TWebExportReport ExportWebSite(const TWebExportOptions& options) {
     }
     std::string manifest = std::string(WebManifestFile) + "\n";
     for (const std::string& name : written) manifest += name + "\n";
-    if (const int result = WriteFileAtomically(out + "/" + WebManifestFile, manifest); result != 0) {
+    if (const int result = WriteBytes(out + "/" + WebManifestFile, manifest); result != 0) {
         report.Error = out + "/" + WebManifestFile + ": " + FileErrorText(result);
         return report;
     }

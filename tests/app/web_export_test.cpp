@@ -27,10 +27,10 @@ std::string Jpeg(int width, int height) {
 }
 
 // One page of two items; the first item's hotspots name a sign with a hostile caption, signs that
-// lie outside the sign folder, and one too small to point at. The second item does not decode.
+// lie outside the sign folder, and one too small to point at. The second item does not decode, and
+// the index picture lies outside the catalogue.
 void WriteHostileCatalogue(const std::string& d) {
     TempDir::Write(d + "p_menu.jpg", Jpeg(64, 48));
-    TempDir::Write(d + "p_spis.jpg", Jpeg(64, 48));
     TempDir::Write(d + "p_1.jpg", Jpeg(64, 48));
     TempDir::Write(d + "p_1_1.jpg", Jpeg(900, 700));
     TempDir::Write(d + "p_1_2.jpg", "no picture at all");
@@ -45,6 +45,8 @@ void WriteHostileCatalogue(const std::string& d) {
     TempDir::Write(d + "znaki/Z\xC4\x85 1.jpg", Jpeg(1600, 1200));
     TempDir::Write(d + "znaki.txt", "Z\xB9 1.jpg\t<script>alert(1)</script> \"Z\xB9\" & 'x'\r\n");
     TempDir::Write(d + "../outside.jpg", Jpeg(8, 8));
+    // The index picture is a link out of the catalogue: the program would show it, the site does not.
+    fs::create_symlink("../outside.jpg", d + "p_spis.jpg");
     TempDir::Write(d + "opis.rtf", "{\\rtf1 Hello}");
 }
 
@@ -127,8 +129,8 @@ TEST(WebExport, HostileCatalogueStaysTextAndInsideItsFolders) {
 
     // Only the site's own names; the undecodable item, the signs outside znaki/ and nothing else.
     EXPECT_EQ(SiteFiles(out), (std::vector<std::string>{"index.html", "p_1.jpg", "p_1_1.html", "p_1_1.jpg",
-                                                        "p_menu.jpg", "p_spis.jpg", "site.css", "site.js",
-                                                        "spis.html", "velmora-manifest.txt", "znaki/Z~C4~85~201.jpg"}));
+                                                        "p_menu.jpg", "site.css", "site.js", "velmora-manifest.txt",
+                                                        "znaki/Z~C4~85~201.jpg"}));
     EXPECT_EQ(TempDir::Read(out + "/p_1_1.jpg"), TempDir::Read(data + "p_1_1.jpg"));
     EXPECT_EQ(TempDir::Read(out + "/znaki/Z~C4~85~201.jpg"), TempDir::Read(data + "znaki/Z\xC4\x85 1.jpg"));
     const auto warned = [&report](const char* code) {
@@ -156,6 +158,7 @@ TEST(WebExport, HostileCatalogueStaysTextAndInsideItsFolders) {
     EXPECT_NE(menu.find("href=\"https://example.com/?a=1&amp;b=&quot;2&quot;\""), std::string::npos);
     EXPECT_NE(menu.find("href=\"p_1_1.html\" data-chapter=\"1\""), std::string::npos);
     EXPECT_EQ(menu.find("data-chapter=\"2\""), std::string::npos);
+    EXPECT_EQ(menu.find("spis.html"), std::string::npos);
 }
 
 TEST(WebExport, OutputFolderIsNewEmptyOrAnEarlierExport) {

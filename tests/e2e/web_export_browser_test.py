@@ -8,9 +8,12 @@ Arguments: PROGRAM DEMO_DIR WORK_DIR. Exit 77 (skipped) only where the browser o
 missing."""
 import os
 import shutil
+import functools
+import http.server
 import struct
 import subprocess
 import sys
+import threading
 import time
 
 SKIP = 77
@@ -202,13 +205,34 @@ try:
 
     press(Keys.ESCAPE)
     wait(page("spis.html"), "Escape on a page: the index")
+    browser.save_screenshot(os.path.join(work, "index.png"))
     press("4")
     wait(page("p_4_1.html"), "the digit 4: chapter 4")
     press(Keys.HOME)
     wait(page("spis.html"), "Home: the index")
 
+    # The same site from a plain web server.
+    class Quiet(http.server.SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+    handler = functools.partial(Quiet, directory=site)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    try:
+        browser.get("http://127.0.0.1:%d/p_1_1.html" % server.server_address[1])
+        browser.find_elements(By.CSS_SELECTOR, "a.hotspot")[0].click()
+        wait(dialog_open, "the preview served over HTTP")
+        press(Keys.ESCAPE)
+        wait(lambda: not dialog_open(), "Escape over HTTP")
+        browser.find_element(By.ID, "next").click()
+        wait(page("p_1_2.html"), "the next item over HTTP")
+    finally:
+        server.shutdown()
+
     viewport(400, 300)
     check(abs(unit() - 400 / 1024) < 1e-3, "the stage shrinks with the window: %f" % unit())
+    browser.save_screenshot(os.path.join(work, "small.png"))
 
     # The hostile caption: text in the tooltip and the preview, and no script of it ran.
     viewport(1024, 768)

@@ -1,5 +1,9 @@
 #include "app/catalogue_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -261,8 +265,37 @@ struct TPictureResult {
     std::vector<TFinding> Findings;
 };
 
+// The size a JPEG's header gives, read from the first bytes of the file only: the headers of a
+// catalogue's pictures take a few kilobytes. False whenever that does not settle it (a short or
+// empty file, headers beyond the prefix, a header libjpeg refuses), so the whole file is read then.
+bool HeaderSizeFromPrefix(const std::string& path, int& width, int& height) {
+    constexpr size_t Prefix = size_t(16) << 10;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::vector<uint8_t> bytes(Prefix);
+    struct stat info {};
+    ssize_t n = -1;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<uintmax_t>(info.st_size) > Prefix)
+        n = ::read(fd, bytes.data(), Prefix);
+    ::close(fd);
+    if (n != static_cast<ssize_t>(Prefix)) return false;
+    try {
+        TJPEGImage jpeg;
+        jpeg.LoadFromMemory(std::move(bytes));
+        width = jpeg.Width();
+        height = jpeg.Height();
+        return width > 0 && height > 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 TPictureResult CheckPicture(const std::string& path, TPictureCheck depth) {
     TPictureResult result;
+    if (depth == TPictureCheck::HeaderOnly && HeaderSizeFromPrefix(path, result.Width, result.Height)) {
+        result.Decoded = true;
+        return result;
+    }
     // One bitmap per thread, kept for the next picture: fresh memory costs more than the decoding.
     thread_local TBitmap32 bitmap;
     try {

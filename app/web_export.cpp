@@ -418,6 +418,22 @@ TWebExportReport ExportWebSite(const TWebExportOptions& options) {
         return report;
     }
 
+    // The manifest names every file this export may leave, before any is written: an export cut
+    // short can still be replaced with --force.
+    std::set<std::string> written;
+    for (const TSiteFile& file : files) written.insert(file.Name);
+    const auto manifestOf = [](const std::set<std::string>& names) {
+        std::string text = std::string(WebManifestFile) + "\n";
+        for (const std::string& name : names) text += name + "\n";
+        return text;
+    };
+    std::set<std::string> either = written;
+    either.insert(state.Earlier.begin(), state.Earlier.end());
+    if (const int result = WriteBytes(out + "/" + WebManifestFile, manifestOf(either)); result != 0) {
+        report.Error = out + "/" + WebManifestFile + ": " + FileErrorText(result);
+        return report;
+    }
+
     std::mutex failures;
     std::string firstFailure;
     std::atomic<uint64_t> bytes{0};
@@ -439,15 +455,12 @@ TWebExportReport ExportWebSite(const TWebExportOptions& options) {
     }
 
     // Files of the earlier export that this one no longer has.
-    std::set<std::string> written;
-    for (const TSiteFile& file : files) written.insert(file.Name);
     for (const std::string& name : state.Earlier) {
         if (written.contains(name) || name == WebManifestFile) continue;
         const std::string path = out + "/" + name;
         if (struct stat info {}; ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
     }
-    std::string manifest = std::string(WebManifestFile) + "\n";
-    for (const std::string& name : written) manifest += name + "\n";
+    const std::string manifest = manifestOf(written);
     if (const int result = WriteBytes(out + "/" + WebManifestFile, manifest); result != 0) {
         report.Error = out + "/" + WebManifestFile + ": " + FileErrorText(result);
         return report;

@@ -4,7 +4,7 @@
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build/sanitize
 #   ./test.sh --tsan      ThreadSanitizer build in build/tsan of the tests that run threads: the
 #                         picture fetch, the main window, the whole program with its font warm-up,
-#                         and the catalogue check on every core
+#                         the catalogue check on every core and the search index built on a worker
 set -euo pipefail
 cd "$(dirname "$0")"
 source .ci/packages.sh
@@ -23,8 +23,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 elif [ "${1:-}" = "--tsan" ]; then
   build=build/tsan
   flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TSAN=ON)
-  targets=(raster_picture_fetch_tests app_main_form_tests e2e_program_tests app_catalogue_check_tests)
-  tests=(-R '^(PictureFetch|TakePixelsFrom|MainFormTest|Program|CatalogueCheck|JpegCutShort)\.')
+  targets=(raster_picture_fetch_tests app_main_form_tests e2e_program_tests app_catalogue_check_tests app_search_tests)
+  tests=(-R '^(PictureFetch|TakePixelsFrom|MainFormTest|Program|CatalogueCheck|JpegCutShort|SearchTest)\.')
   # Qt's libraries are not instrumented: only races in the project's own code are reported.
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/.ci/tsan.supp"
 fi

@@ -196,6 +196,13 @@ try:
 
     spot.click()
     wait(dialog_open, "the preview again")
+    browser.find_element(By.CSS_SELECTOR, ".preview-caption").click()
+    check(dialog_open(), "a click on the caption band leaves the preview open")
+    # Right flips to the item's next sign, as in the desktop preview.
+    following = spots[(spots.index(spot) + 1) % len(spots)]
+    browser.switch_to.active_element.send_keys(Keys.ARROW_RIGHT)
+    wait(lambda: browser.find_element(By.CSS_SELECTOR, ".preview-caption").text == following.get_attribute("title"),
+         "Right: the next sign of the item")
     browser.find_element(By.CSS_SELECTOR, ".preview-close").click()
     wait(lambda: not dialog_open(), "the close button")
     spot.click()

@@ -211,6 +211,10 @@ public:
         FSite.IndexPicture = Picture(FCatalogue.IndexPicture, "p_spis.jpg");
         FSite.HasIndex = !FSite.IndexPicture.Href.empty();
         Intro(report);
+        // Captions come from the caption list only when it lies in the catalogue.
+        FCaptions = !FCatalogue.SignListFile.Exists() || Inside(FCatalogue.SignListFile.Path);
+        if (!FCaptions)
+            report.Warnings.push_back(FCatalogue.SignListFile.Path + ": warning: a link out of the catalogue, captions left out");
         for (TWalkPage& page : FCatalogue.Pages) {
             if (page.Page < 1 || page.Page > WebChapterCount) continue;
             TWebPage web;
@@ -293,7 +297,7 @@ private:
         spot.Width = static_cast<int32_t>(width - 1);
         spot.Height = static_cast<int32_t>(height - 1);
         spot.Sign = FitIntoPreview(sign.Href, sign.Width, sign.Height);
-        spot.Caption = Win1250ToUtf8(h.Caption);
+        if (FCaptions) spot.Caption = Win1250ToUtf8(h.Caption);
         return spot;
     }
 
@@ -319,6 +323,10 @@ private:
     void Intro(TWebExportReport& report) {
         const TCatalogueFile& file = FCatalogue.IntroFile;
         if (!file.Exists() || FErrorPaths.contains(file.Path)) return;
+        if (!Inside(file.Path)) {
+            report.Warnings.push_back(file.Path + ": warning: a link out of the catalogue, left out");
+            return;
+        }
         std::string rtf;
         if (const int error = ReadBoundedFile(file.Path, MaxTextFileBytes, rtf); error != 0) {
             report.Warnings.push_back(file.Path + ": warning: " + FileErrorText(error) + ", left out");
@@ -336,6 +344,7 @@ private:
     TCatalogue& FCatalogue;
     fs::path FRoot;
     std::set<std::string> FErrorPaths;
+    bool FCaptions = true;
     std::unordered_map<std::string, std::string> FCopied;  // source path -> its name in the site
     std::set<std::string> FSigns;
     TWebSite FSite;

@@ -176,6 +176,19 @@ TEST(WebExport, OutputFolderIsNewEmptyOrAnEarlierExport) {
     EXPECT_EQ(SiteFiles(out), std::vector<std::string>{"mine.txt"});
     fs::remove(out + "/mine.txt");
 
+    // The introduction and the captions are read only from inside the catalogue.
+    TempDir::Write(temp.Dir() + "secret.txt", "Z\xB9 1.jpg\tsecret");
+    fs::rename(data + "znaki.txt", temp.Dir() + "znaki.txt");
+    fs::create_symlink("../secret.txt", data + "znaki.txt");
+    fs::rename(data + "opis.rtf", temp.Dir() + "opis.rtf");
+    fs::create_symlink("../secret.txt", data + "opis.rtf");
+    report = ExportWebSite(Options(data, out));
+    ASSERT_TRUE(report.Written) << report.Error;
+    EXPECT_EQ(TempDir::Read(out + "/p_1_1.html").find("secret"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(out + "/index.html").find("Hello"), std::string::npos);
+    EXPECT_EQ(report.Warnings.size(), 6u);  // four of the checker, the introduction and the captions
+    fs::remove_all(out);
+
     ASSERT_TRUE(ExportWebSite(Options(data, out)).Written);
     // Again with --force: an earlier file of the export that is now stale goes, the author's stay.
     TempDir::Write(out + "/notes.txt", "mine");

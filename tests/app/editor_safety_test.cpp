@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,12 +19,13 @@
 #include "app/main_form.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/recorded_boxes.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unusual_files.h"
 #include "toolkit/application.h"
 #include "toolkit/message_box.h"
-#include "toolkit/screen_cursor.h"
 
 namespace velmora {
 namespace {
@@ -34,10 +34,7 @@ using testing::TempDir;
 namespace fs = std::filesystem;
 
 std::string Section(int n, int left) {
-    std::string text = "[";
-    text += std::to_string(n) + "]\r\nleft=" + std::to_string(left);
-    text += "\r\ntop=10\r\nwidth=20\r\nheight=20\r\nopis=A-" + std::to_string(n) + "\r\n";
-    return text;
+    return testing::HotspotSection(n, left, 10, 20, 20, "A-" + std::to_string(n));
 }
 
 // Nine hotspots, in a hand-made layout that no save would write back the same: blank lines, and a
@@ -109,32 +106,14 @@ const std::vector<TSpoilt>& SpoiltFiles() {
     return files;
 }
 
-class EditorSafetyTest : public ::testing::Test {
+class EditorSafetyTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDane);
     }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
-    }
 
-    TMainForm& Open() {
-        TMainFormOptions options;
-        options.AppDir = FDir.Dir();
-        options.EditorMode = true;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
-        return *FForm;
-    }
-    void Click(QWidget* control) {
-        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier,
-                          control->mapTo(FForm.get(), control->rect().center()));
-    }
+    TMainForm& Open() { return ShowForm(FDir.Dir(), true, TPointer::Untouched); }
     void Spoil(const TSpoilt& spoilt) {
         const std::string bytes = spoilt.Bytes();
         switch (spoilt.Target) {
@@ -185,7 +164,6 @@ protected:
 
     TempDir FDir;
     const std::string FDane = FDir.Dir() + "dane/";
-    std::unique_ptr<TMainForm> FForm;
     testing::TRecordedBoxes FBoxes;
     std::vector<QString>& FWarnings = FBoxes.Warnings;
     std::vector<QString>& FErrors = FBoxes.Errors;

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,25 +18,17 @@
 #include "layers/layer_options.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/recorded_boxes.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "text/mem_ini_file.h"
-#include "toolkit/screen_cursor.h"
 
 namespace velmora {
 namespace {
 
+using testing::HotspotSection;
 using testing::TempDir;
-
-std::string Section(int n, int left, int top, int width, int height, const char* opis) {
-    std::string text = "[";
-    text += std::to_string(n) + "]\r\nleft=" + std::to_string(left) + "\r\ntop=" + std::to_string(top);
-    text += "\r\nwidth=" + std::to_string(width) + "\r\nheight=" + std::to_string(height);
-    text += "\r\nopis=";
-    text += opis;
-    text += "\r\n";
-    return text;
-}
 
 // Page 1 with two items; item 1 scrolls and has three hotspots.
 void WriteCatalogue(const std::string& appDir) {
@@ -46,43 +37,32 @@ void WriteCatalogue(const std::string& appDir) {
     for (const char* name : {"p_menu", "p_spis", "p_1"}) testing::WriteFlatJpeg(dane + name + ".jpg", 64, 48, 0xFF808080);
     testing::WriteFlatJpeg(dane + "p_1_1.jpg", 1500, 1200, 0xFF808080);
     testing::WriteFlatJpeg(dane + "p_1_2.jpg", 300, 200, 0xFF808080);
-    TempDir::Write(dane + "1_1.ini", "[info]\r\ncount=3\r\n" + Section(1, 10, 20, 30, 40, "a") +
-                                         Section(2, 100, 20, 50, 50, "b") + Section(3, 200, 100, 60, 30, "c"));
+    TempDir::Write(dane + "1_1.ini", "[info]\r\ncount=3\r\n" + HotspotSection(1, 10, 20, 30, 40, "a") +
+                                         HotspotSection(2, 100, 20, 50, 50, "b") +
+                                         HotspotSection(3, 200, 100, 60, 30, "c"));
 }
 
 // Public, so that the tables' rows can drive it.
-class EditorTest : public ::testing::Test {
+class EditorTest : public testing::TShownMainFormTest {
 public:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDir.Dir());
-    }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
     }
 
     // Page 1, item 1 in the editor, the keys on the item view.
     TMainForm& OpenItem() {
         FForm.reset();
-        TMainFormOptions options;
-        options.AppDir = FDir.Dir();
-        options.EditorMode = true;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
+        ShowForm(FDir.Dir(), true, TPointer::Untouched);
         FForm->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(FForm.get()));
-        QTest::mouseMove(FForm->windowHandle(), QPoint(1000, 5));
+        ParkPointer();
         Click(FForm->cxLabel1);
         FForm->sub_image->setFocus();
         return *FForm;
     }
-    void Click(QWidget* control) {
-        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, control->mapTo(FForm.get(), control->rect().center()));
-    }
+    using TShownMainFormTest::Click;
+    using TShownMainFormTest::FForm;
     QPoint InView(int x, int y) { return FForm->sub_image->mapTo(FForm.get(), QPoint(x, y)); }
     void Drag(QPoint from, QPoint to) {
         QWindow* window = FForm->windowHandle();
@@ -111,7 +91,6 @@ public:
     bool Marked() { return FForm->InfoLabel->Caption().ends_with(UnsavedMark); }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
     testing::TRecordedBoxes FBoxes;
 };
 

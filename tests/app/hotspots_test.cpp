@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,9 @@
 #include "core/exception.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/recorded_boxes.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "text/mem_ini_file.h"
 #include "toolkit/application.h"
@@ -31,20 +32,10 @@
 namespace velmora {
 namespace {
 
+using testing::HotspotSection;
 using testing::TempDir;
 
 void WriteJpeg(const std::string& path, int width, int height) { testing::WriteFlatJpeg(path, width, height, 0xFF808080); }
-
-std::string HotspotSection(int n, int left, int top, int width, int height, const std::string& opis) {
-    std::string text = "[";
-    text += std::to_string(n);
-    text += "]\r\nleft=" + std::to_string(left);
-    text += "\r\ntop=" + std::to_string(top);
-    text += "\r\nwidth=" + std::to_string(width);
-    text += "\r\nheight=" + std::to_string(height);
-    text += "\r\nopis=" + opis + "\r\n";
-    return text;
-}
 
 // Page 1 with two items. Item 1 is large enough to scroll and carries four hotspots: a plain one, one
 // far to the right, and an overlapping pair whose upper one names a missing picture. Item 2 has three.
@@ -68,28 +59,15 @@ void WriteCatalogue(const std::string& appDir) {
                                          HotspotSection(3, 200, 10, 50, 50, ""));
 }
 
-class HotspotsTest : public ::testing::Test {
+class HotspotsTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDir.Dir());
-    }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(bool editor, const std::string& appDir = {}) {
-        TMainFormOptions options;
-        options.AppDir = appDir.empty() ? FDir.Dir() : appDir;
-        options.EditorMode = editor;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
-        QTest::mouseMove(FForm->windowHandle(), QPoint(1000, 5));
-        return *FForm;
+        return ShowForm(appDir.empty() ? FDir.Dir() : appDir, editor);
     }
     // Opens page 1, item 1.
     TMainForm& OpenItem(bool editor = false) {
@@ -99,10 +77,6 @@ protected:
         return form;
     }
 
-    QPoint InWindow(QWidget* control, QPoint at) { return control->mapTo(FForm.get(), at); }
-    void Click(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(FForm->windowHandle(), button, Qt::NoModifier, InWindow(control, control->rect().center()));
-    }
     // A click on the item view at client coordinates.
     void ClickView(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(FForm->windowHandle(), button, Qt::NoModifier, InWindow(FForm->sub_image, QPoint(x, y)));
@@ -120,7 +94,6 @@ protected:
     }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
     testing::TRecordedBoxes FBoxes;
     std::vector<QString>& FWarnings = FBoxes.Warnings;
     std::vector<std::string>& FPreviews = FBoxes.Previews;

@@ -17,6 +17,7 @@
 
 #include "app/main_form.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/application.h"
 #include "toolkit/screen_cursor.h"
@@ -72,10 +73,10 @@ std::vector<std::string> ControlNames() {
     return names;
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         FPreviousShell = SetShellOpenHook([this](const QString& url) {
             FUrls.push_back(url);
             return true;
@@ -91,7 +92,7 @@ protected:
         FForm.reset();
         SetShellOpenHook(FPreviousShell);
         TApplication::Instance()->ErrorBox = FPreviousBox;
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::TearDown();
     }
 
     TMainForm& Open(bool editor = false, QSize screen = QSize(1024, 768), std::string appDir = {}) {
@@ -102,23 +103,11 @@ protected:
         FForm = std::make_unique<TMainForm>(options);
         return *FForm;
     }
-    // Shows the window at the stage's size, so stage and window coordinates agree.
-    TMainForm& OpenShown(bool editor = false) {
-        TMainForm& form = Open(editor);
-        form.setGeometry(0, 0, 1024, 768);
-        form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseMove(form.windowHandle(), QPoint(1000, 5));
-        return form;
-    }
+    TMainForm& OpenShown(bool editor = false) { return ShowForm(FDir.Dir(), editor); }
 
     // A click where the window system would deliver it: to the topmost control under the point.
     void ClickStage(int x, int y) {
         const QPoint at = FForm->MainImage->mapTo(FForm.get(), QPoint(x, y));
-        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
-    }
-    void Click(QWidget* control) {
-        const QPoint at = control->mapTo(FForm.get(), control->rect().center());
         QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
     }
     void MoveTo(QWidget* control) {
@@ -139,7 +128,6 @@ protected:
     }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
     std::vector<QString> FUrls;
     std::vector<QString> FBoxes;
     TShellOpenHook FPreviousShell;

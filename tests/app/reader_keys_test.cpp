@@ -10,7 +10,6 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,25 +19,17 @@
 #include "layers/frame_layer.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/recorded_boxes.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/screen_cursor.h"
 
 namespace velmora {
 namespace {
 
+using testing::HotspotSection;
 using testing::TempDir;
-
-std::string Section(int n, int left, int top, int width, int height, const std::string& opis) {
-    std::string text = "[";
-    text += std::to_string(n);
-    text += "]\r\nleft=" + std::to_string(left);
-    text += "\r\ntop=" + std::to_string(top);
-    text += "\r\nwidth=" + std::to_string(width);
-    text += "\r\nheight=" + std::to_string(height);
-    text += "\r\nopis=" + opis + "\r\n";
-    return text;
-}
 
 // Page 1 has three items, page 2 one; chapter 3 has no picture. Item 1 of page 1 is larger than its
 // view and carries, bottom first: a sign, a hotspot over it naming a missing picture, a sign far down
@@ -53,34 +44,22 @@ void WriteCatalogue(const std::string& appDir) {
                                std::string(name) == "p_1_1" ? 1400 : 200, 0xFF808080);
     testing::WriteFlatJpeg(dane + "znaki/a.jpg", 40, 30, 0xFF808080);
     testing::WriteFlatJpeg(dane + "znaki/b.jpg", 40, 30, 0xFF808080);
-    TempDir::Write(dane + "1_1.ini", "[info]\r\ncount=4\r\n" + Section(1, 10, 20, 30, 40, "a") +
-                                         Section(2, 20, 30, 30, 40, "missing") + Section(3, 1400, 1200, 40, 40, "b") +
-                                         Section(4, 100, 100, 30, 30, ""));
+    TempDir::Write(dane + "1_1.ini", "[info]\r\ncount=4\r\n" + HotspotSection(1, 10, 20, 30, 40, "a") +
+                                         HotspotSection(2, 20, 30, 30, 40, "missing") +
+                                         HotspotSection(3, 1400, 1200, 40, 40, "b") + HotspotSection(4, 100, 100, 30, 30, ""));
 }
 
 enum class Start { Menu, Index, Page };
 
-class ReaderKeysTest : public ::testing::Test {
+class ReaderKeysTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDir.Dir());
-    }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(Start start, bool editor = false) {
-        TMainFormOptions options;
-        options.AppDir = FDir.Dir();
-        options.EditorMode = editor;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
-        QTest::mouseMove(FForm->windowHandle(), QPoint(1000, 5));
+        ShowForm(FDir.Dir(), editor);
         if (start == Start::Index) FForm->SpisBtnClick();
         if (start == Start::Page) FForm->spis_Click(1);
         return *FForm;
@@ -99,7 +78,6 @@ protected:
     QRgb ViewPixel(int x, int y) { return FForm->sub_image->grab().toImage().pixel(x, y); }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
     testing::TRecordedBoxes FBoxes;
 };
 

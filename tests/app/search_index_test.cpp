@@ -8,6 +8,7 @@
 
 #include "app/catalogue_walk.h"
 #include "app/search_index.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -15,16 +16,8 @@ namespace {
 
 using testing::TempDir;
 
-// Built by appending: g++ 12 warns falsely about a chain of string additions.
 std::string Section(int n, int left, const std::string& opis) {
-    std::string text = "[";
-    text += std::to_string(n);
-    text += "]\r\nleft=";
-    text += std::to_string(left);
-    text += "\r\ntop=5\r\nwidth=20\r\nheight=20\r\nopis=";
-    text += opis;
-    text += "\r\n";
-    return text;
+    return testing::HotspotSection(n, left, 5, 20, 20, opis);
 }
 
 std::string HotspotFile(const std::vector<std::string>& opis) {

@@ -10,7 +10,6 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "app/main_form.h"
@@ -19,26 +18,17 @@
 #include "layers/frame_layer.h"
 #include "layers/layer_collection.h"
 #include "tests/support/flat_jpeg.h"
+#include "tests/support/hotspot_file.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
-#include "toolkit/screen_cursor.h"
 
 namespace velmora {
 namespace {
 
 using testing::TempDir;
 
-// Built by appending: g++ 12 warns falsely about a chain of string additions.
 std::string Section(int n, int left, int top, const std::string& opis) {
-    std::string text = "[";
-    text += std::to_string(n);
-    text += "]\r\nleft=";
-    text += std::to_string(left);
-    text += "\r\ntop=";
-    text += std::to_string(top);
-    text += "\r\nwidth=40\r\nheight=40\r\nopis=";
-    text += opis;
-    text += "\r\n";
-    return text;
+    return testing::HotspotSection(n, left, top, 40, 40, opis);
 }
 
 // Item 1 of page 1 is larger than its view, with a stop sign far down and right; the warning sign is
@@ -56,26 +46,15 @@ void WriteCatalogue(const std::string& appDir) {
     TempDir::Write(d + "2_1.ini", "[info]\r\ncount=1\r\n" + Section(1, 60, 60, "D-6"));
 }
 
-class SearchTest : public ::testing::Test {
+class SearchTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDir.Dir());
-    }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(bool editor = false) {
-        TMainFormOptions options;
-        options.AppDir = FDir.Dir();
-        options.EditorMode = editor;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
+        ShowForm(FDir.Dir(), editor, TPointer::Untouched);
         QApplication::setActiveWindow(FForm.get());
         return *FForm;
     }
@@ -125,7 +104,6 @@ protected:
     }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
 };
 
 TEST_F(SearchTest, ChosenResultShowsItsItemWithTheHotspotInViewAndFlashed) {

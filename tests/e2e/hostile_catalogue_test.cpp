@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,7 +28,9 @@
 #include "app/warstwa_item.h"
 #include "display/custom_img_view32.h"
 #include "layers/layer_collection.h"
+#include "tests/support/hotspot_file.h"
 #include "tests/support/jpeg_encode.h"
+#include "tests/support/shown_main_form.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unusual_files.h"
 #include "text/mem_ini_file.h"
@@ -41,6 +42,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing::HotspotSection;
 using testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
@@ -167,14 +169,6 @@ std::string Repeated(const std::string& piece, int times) {
 
 std::string HostilePicture(const char* name) { return TempDir::Read(std::string(VELMORA_HOSTILE_PICTURES) + "/" + name); }
 
-std::string Section(int n, const std::string& left, const std::string& top, const std::string& width,
-                    const std::string& height, const std::string& opis) {
-    std::string text = "[" + std::to_string(n) + "]\r\n";
-    text += "left=" + left + "\r\ntop=" + top + "\r\nwidth=" + width + "\r\nheight=" + height + "\r\n";
-    text += "opis=" + opis + "\r\n";
-    return text;
-}
-
 const std::string LongName(10000, 'a');
 constexpr int OrdinaryHotspots = 12;
 
@@ -234,14 +228,17 @@ void WriteCatalogue(const std::string& appDir) {
     std::string ordinary = "[info]\r\ncount=" + std::to_string(OrdinaryHotspots) + "\r\n";
     const std::vector<TSign> signs = Signs(appDir);
     for (int i = 0; i < OrdinaryHotspots; ++i)
-        ordinary += Section(i + 1, std::to_string(20 + 60 * i), "220", "50", "50", signs[i].Opis);
+        ordinary += HotspotSection(i + 1, 20 + 60 * i, 220, 50, 50, signs[i].Opis);
     write("1_1.ini", ordinary);
     write("p_1_2.jpg", Jpeg(760, 500, true));
-    write("1_2.ini", "[info]\r\ncount=8\r\n" + Section(1, "abc", "10", "NaN", "50", "A-1") +
-                         Section(2, "2147483647", "-2147483648", "2147483647", "2147483647", "A-1") +
-                         Section(3, "10", "10", "-40", "-40", "A-1") + Section(4, "1e309", "inf", "1.5", "0x10", "A-1") +
-                         Section(5, "100", "100", "20", "20", "A-1") + Section(5, "300", "300", "20", "20", "B-2") +
-                         Section(7, "50", "50", "2147483647", "2147483647", "A-1") + Section(8, "0", "0", "0", "0", LongName));
+    write("1_2.ini", "[info]\r\ncount=8\r\n" + HotspotSection(1, "abc", "10", "NaN", "50", "A-1") +
+                         HotspotSection(2, "2147483647", "-2147483648", "2147483647", "2147483647", "A-1") +
+                         HotspotSection(3, "10", "10", "-40", "-40", "A-1") +
+                         HotspotSection(4, "1e309", "inf", "1.5", "0x10", "A-1") +
+                         HotspotSection(5, "100", "100", "20", "20", "A-1") +
+                         HotspotSection(5, "300", "300", "20", "20", "B-2") +
+                         HotspotSection(7, "50", "50", "2147483647", "2147483647", "A-1") +
+                         HotspotSection(8, "0", "0", "0", "0", LongName));
     write("p_1_3.jpg", picture.substr(0, picture.size() / 2));
     // Page 2: item pictures that are no files.
     write("p_2.jpg", Jpeg(1024, 768));
@@ -260,10 +257,10 @@ void WriteCatalogue(const std::string& appDir) {
     // Page 7: hotspot counts negative, 100,000 real ones, and a million over one empty section.
     write("p_7.jpg", Jpeg(1024, 768));
     for (const char* item : {"p_7_1.jpg", "p_7_2.jpg", "p_7_3.jpg"}) write(item, picture);
-    write("7_1.ini", "[info]\r\ncount=-5\r\n" + Section(1, "10", "10", "50", "50", "A-1"));
+    write("7_1.ini", "[info]\r\ncount=-5\r\n" + HotspotSection(1, "10", "10", "50", "50", "A-1"));
     std::string many = "[info]\r\ncount=100000\r\n";
     for (int i = 0; i < 100000; ++i)
-        many += Section(i + 1, std::to_string(i % 700), std::to_string(i % 450), "40", "40", "A-1");
+        many += HotspotSection(i + 1, i % 700, i % 450, 40, 40, "A-1");
     write("7_2.ini", many);
     write("7_3.ini", "[info]\r\ncount=1000000\r\n[1000000]\r\n");
     // Page 8: a count of 2^31 - 1 without sections, a picture cut inside its headers, a link to
@@ -314,34 +311,18 @@ long PeakMemoryKiB() {
 
 // --- the walk -------------------------------------------------------------------------------------
 
-class HostileCatalogueTest : public ::testing::Test {
+class HostileCatalogueTest : public testing::TShownMainFormTest {
 protected:
     void SetUp() override {
-        Screen().SetCursor(crDefault);
+        TShownMainFormTest::SetUp();
         WriteCatalogue(FDir.Dir());
-    }
-    void TearDown() override {
-        FForm.reset();
-        Screen().SetCursor(crDefault);
     }
 
     TMainForm& Open(bool editor) {
         FForm.reset();
-        TMainFormOptions options;
-        options.AppDir = FDir.Dir();
-        options.EditorMode = editor;
-        options.ScreenSize = QSize(1024, 768);
-        FForm = std::make_unique<TMainForm>(options);
-        FForm->setGeometry(0, 0, 1024, 768);
-        FForm->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
-        QTest::mouseMove(FForm->windowHandle(), QPoint(1000, 5));
+        ShowForm(FDir.Dir(), editor);
         FForm->grab();  // the first paint
         return *FForm;
-    }
-    QPoint InWindow(QWidget* control, QPoint at) const { return control->mapTo(FForm.get(), at); }
-    void Click(QWidget* control) {
-        QTest::mouseClick(FForm->windowHandle(), Qt::LeftButton, Qt::NoModifier, InWindow(control, control->rect().center()));
     }
     void ClickName(const char* name) { Click(FForm->FindControl(name)); }
     void Hover(QWidget* control) { QTest::mouseMove(FForm->windowHandle(), InWindow(control, control->rect().center())); }
@@ -370,7 +351,6 @@ protected:
     }
 
     TempDir FDir;
-    std::unique_ptr<TMainForm> FForm;
     TModalCloser FCloser;
     TStepWatch FWatch;
     std::vector<bool> FHands;

@@ -93,18 +93,23 @@ int main(int argc, char** argv) {
         return velmora::RunWebExport(command, dataDir, velmora::PublisherUrl, velmora::IntroRtfToHtml, stdout, stderr);
     if (command.Action != velmora::TCommandAction::Run) return velmora::RunCommand(command, dataDir, stdout, stderr);
 
-    // While the font configuration loads and the menu picture (which needs nothing of Qt) decodes on
-    // other threads, this one asks the platform for the screen; the window takes the picture when it
-    // shows the menu.
+    // While the font configuration loads on another core, this one decodes the menu picture (which
+    // needs nothing of Qt); where the screen must be asked of the platform, a worker decodes it and
+    // this thread asks. The window takes the picture when it shows the menu.
     TFontConfigWarmUp fonts;
+    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
     velmora::TPictureFetch menuPicture;
     // Only a regular file is worth opening: a device may act on being opened.
-    if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path))
-        menuPicture.Start(path);
+    if (const std::string path = velmora::StagePicturePath(dataDir, "menu"); !dataDir.empty() && velmora::FileExists(path)) {
+        if (scale.ProbeNeeded())
+            menuPicture.Start(path);
+        else
+            menuPicture.Load(path);
+    }
+    scale.Probe();
 
     // The stage's scale is Qt's, so it is set before the application object reads it; a change of
     // the environment races with the threads reading it (fontconfig, libjpeg), so they end first.
-    velmora::TStageScaleEnvironment scale(argc, argv, command.Scale);
     if (scale.NeedsChange()) {
         fonts.Finish();
         menuPicture.Wait();

@@ -116,7 +116,15 @@ TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t fo
         FNeedsChange = false;
         return;
     }
-    const TScreenScale screen = ProbeScale(argc, argv, FDisplay);
+    FArgc = argc;
+    FArgv = argv;
+    FProbeNeeded = true;
+}
+
+void TStageScaleEnvironment::Probe() {
+    if (!FProbeNeeded) return;
+    FProbeNeeded = false;
+    const TScreenScale screen = ProbeScale(FArgc, FArgv, FDisplay);
     FScale = screen.Scale;
     // Qt's ratio stays on, so that text keeps its 96 dpi in stage pixels; only the factor Qt puts on
     // top of the platform's ratio changes, to make the whole exactly the stage's scale.
@@ -135,6 +143,7 @@ TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t fo
 }
 
 void TStageScaleEnvironment::Apply() {
+    Probe();
     if (FApplied) return;
     FApplied = true;
     qputenv("QT_SCALE_FACTOR", QByteArray::number(FFactor, 'g', 17));

@@ -31,14 +31,18 @@ class TStageScaleEnvironment {
 public:
     // Without forced, the screen decides. Where the answer is certain without Qt (Qt's offscreen
     // platform; an X display smaller than twice the stage both ways, with no font resolution but
-    // 96 dpi set and none of Qt's scaling variables), it is taken from there; otherwise a short-lived
-    // application asks the platform for the primary screen. argv is left as it is. Nothing of the
-    // environment changes yet.
+    // 96 dpi set and none of Qt's scaling variables), it is taken from there at once; otherwise
+    // Probe has a short-lived application ask the platform for the primary screen. argv is kept for
+    // it and left as it is. Nothing of the environment changes yet.
     TStageScaleEnvironment(int argc, char** argv, int32_t forced);
+    // Whether Probe has work to do: milliseconds that other work may overlap.
+    bool ProbeNeeded() const { return FProbeNeeded; }
+    void Probe();
     ~TStageScaleEnvironment() { Restore(); }
     TStageScaleEnvironment(const TStageScaleEnvironment&) = delete;
     TStageScaleEnvironment& operator=(const TStageScaleEnvironment&) = delete;
 
+    // Scale and NeedsChange are known once Probe has run (or was not needed).
     int32_t Scale() const { return FScale; }
     // False where nothing is forced and Qt's own ratio is already the stage's scale (most often 1 : 1):
     // the environment need not change at all.
@@ -64,6 +68,9 @@ private:
     TDisplayConnection FDisplay;
     bool FNeedsChange = true;
     double FFactor = 1;      // Qt's scale factor to set
+    bool FProbeNeeded = false;
+    int FArgc = 0;
+    char** FArgv = nullptr;
     bool FRatioOff = false;  // the desktop's ratio and font resolution are set aside
     bool FApplied = false;
     int32_t FScale = 1;

@@ -1,5 +1,7 @@
 #include "app/data_set.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -71,6 +73,9 @@ std::string SignPicturePath(const std::string& dataDir, std::string_view opis) {
     path += ".jpg";
     // A link inside the folder may lead anywhere; what it leads to must lie in the folder too. A path
     // that does not resolve names no file, so it stays as it is and reads as missing.
+    struct stat info {};
+    if (opis.find('/') == std::string_view::npos && (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)))
+        return path;  // right in the folder and no link, or no file at all: nothing to resolve
     std::error_code error;
     const std::filesystem::path target = std::filesystem::canonical(path, error);
     if (error) return path;

@@ -17,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Jpeg(int width, int height) {
-    const std::vector<uint8_t> bytes = velmora::testing::Encode({.Width = width, .Height = height});
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string Jpeg(int width, int height) { return velmora::testing::EncodeText({.Width = width, .Height = height}); }
 
 std::string Lines(std::initializer_list<const char*> lines) {
     std::string text;

@@ -21,10 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Jpeg(int width, int height) {
-    const std::vector<uint8_t> bytes = velmora::testing::Encode({.Width = width, .Height = height});
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string Jpeg(int width, int height) { return velmora::testing::EncodeText({.Width = width, .Height = height}); }
 
 // One page of two items; the first item's hotspots name a sign with a hostile caption, signs that
 // lie outside the sign folder, and one too small to point at. The second item does not decode, and

@@ -154,11 +154,8 @@ private:
 
 // --- the catalogue --------------------------------------------------------------------------------
 
-using Bytes = std::vector<uint8_t>;
-
 std::string Jpeg(int width, int height, bool cmyk = false) {
-    const Bytes bytes = testing::Encode({.Width = width, .Height = height, .Cmyk = cmyk});
-    return std::string(bytes.begin(), bytes.end());
+    return testing::EncodeText({.Width = width, .Height = height, .Cmyk = cmyk});
 }
 
 std::string Repeated(const std::string& piece, int times) {

@@ -2,6 +2,7 @@
 // JPEG files made with plain libjpeg for tests: a smooth colour field with some detail.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -63,6 +64,12 @@ inline std::vector<uint8_t> Encode(const EncodeOptions& o) {
     std::vector<uint8_t> bytes(out, out + size);
     std::free(out);
     return bytes;
+}
+
+// The same file's bytes as a string, as tests write files.
+inline std::string EncodeText(const EncodeOptions& o) {
+    const std::vector<uint8_t> bytes = Encode(o);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace velmora::testing

@@ -100,11 +100,9 @@ bool PlainScreenWithoutQt(int argc, char** argv, TDisplayConnection& display) {
 }  // namespace
 
 TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t forced) {
-    bool anySet = false;
     for (TSaved& saved : FSaved) {
         saved.Set = qEnvironmentVariableIsSet(saved.Name);
         saved.Value = qgetenv(saved.Name);
-        anySet = anySet || saved.Set;
     }
     if (forced >= 1) {
         FScale = StageScale({}, 1, forced);
@@ -112,7 +110,8 @@ TStageScaleEnvironment::TStageScaleEnvironment(int argc, char** argv, int32_t fo
         FRatioOff = true;
         return;
     }
-    if (!anySet && PlainScreenWithoutQt(argc, argv, FDisplay)) {
+    // The variables saved are among Qt's scaling ones: set, they send the answer to the probe.
+    if (PlainScreenWithoutQt(argc, argv, FDisplay)) {
         FNeedsChange = false;
         return;
     }

@@ -1,6 +1,7 @@
 #include "app/web_export.h"
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -156,9 +158,14 @@ int WriteBytes(const std::string& path, std::string_view bytes) {
     return WriteFileAtomically(path, [bytes](int fd) { return WriteAll(fd, bytes); });
 }
 
+// How the kernel copies between the catalogue's file system and the site's, learnt from the first
+// file: the site on another file system refuses copy_file_range, and asking again for every file
+// costs as much as copying a small one.
+enum class TCopyWay : int { CopyRange, SendFile, ReadWrite };
+
 // Copies a regular file of at most MaxPictureFileBytes byte for byte, in the kernel where it can;
 // the number of bytes copied goes to copied.
-int CopyFile(const std::string& from, const std::string& path, uint64_t& copied) {
+int CopyFile(const std::string& from, const std::string& path, uint64_t& copied, std::atomic<TCopyWay>& way) {
     const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (in < 0) return errno;
     struct Closer {
@@ -169,26 +176,43 @@ int CopyFile(const std::string& from, const std::string& path, uint64_t& copied)
     if (::fstat(in, &info) != 0) return errno;
     if (!S_ISREG(info.st_mode)) return NotRegularFileError;
     if (info.st_size < 0 || static_cast<uintmax_t>(info.st_size) > MaxPictureFileBytes) return EFBIG;
-    return WriteFileAtomically(path, [in, &copied](int out) {
+    const auto unsupported = [](int error) {
+        return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+    };
+    return WriteFileAtomically(path, [&](int out) {
         copied = 0;
-        for (;;) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-            if (n == 0) return 0;
-            if (n > 0) {
-                copied += static_cast<uint64_t>(n);
-                continue;
+        // A way refused before the first byte moves on to the next; one refused later is an error.
+        const auto inKernel = [&](TCopyWay current, auto step) {
+            while (way.load(std::memory_order_relaxed) == current) {
+                const ssize_t n = step();
+                if (n == 0) return 0;
+                if (n > 0) {
+                    copied += static_cast<uint64_t>(n);
+                    continue;
+                }
+                if (errno == EINTR) continue;
+                if (copied > 0 || !unsupported(errno)) return errno;
+                TCopyWay expected = current;
+                way.compare_exchange_strong(expected, static_cast<TCopyWay>(static_cast<int>(current) + 1));
             }
-            if (errno == EINTR) continue;
-            if (copied > 0 || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)) return errno;
-            break;  // the file systems do not copy between themselves: by hand
-        }
-        std::vector<char> buffer(size_t(1) << 16);
+            return -1;
+        };
+        if (const int r = inKernel(TCopyWay::CopyRange, [&] {
+                return ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            });
+            r >= 0)
+            return r;
+        if (const int r = inKernel(TCopyWay::SendFile, [&] { return ::sendfile(out, in, nullptr, size_t(1) << 30); }); r >= 0)
+            return r;
+        // By hand, in one buffer left uninitialised: zeroing it would cost more than the copy.
+        constexpr size_t Chunk = size_t(1) << 20;
+        const std::unique_ptr<char[]> buffer(new char[Chunk]);
         for (;;) {
-            const ssize_t n = ::read(in, buffer.data(), buffer.size());
+            const ssize_t n = ::read(in, buffer.get(), Chunk);
             if (n == 0) return 0;
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return errno;
-            if (const int error = WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)))) return error;
+            if (const int error = WriteAll(out, std::string_view(buffer.get(), static_cast<size_t>(n)))) return error;
             copied += static_cast<uint64_t>(n);
         }
     });
@@ -442,11 +466,12 @@ TWebExportReport ExportWebSite(const TWebExportOptions& options) {
     std::mutex failures;
     std::string firstFailure;
     std::atomic<uint64_t> bytes{0};
+    std::atomic<TCopyWay> way{TCopyWay::CopyRange};
     ParallelFor(folders.size(), options.Threads, [&](size_t folder) {
         for (TSiteFile* file : folders[folder]) {
             uint64_t copied = file->Bytes.size();
             const std::string path = out + "/" + file->Name;
-            const int result = file->CopyFrom.empty() ? WriteBytes(path, file->Bytes) : CopyFile(file->CopyFrom, path, copied);
+            const int result = file->CopyFrom.empty() ? WriteBytes(path, file->Bytes) : CopyFile(file->CopyFrom, path, copied, way);
             bytes += copied;
             if (result != 0) {
                 const std::lock_guard lock(failures);

@@ -158,6 +158,24 @@ TEST(WebExport, HostileCatalogueStaysTextAndInsideItsFolders) {
     EXPECT_EQ(menu.find("spis.html"), std::string::npos);
 }
 
+// A site on another file system than its catalogue (tmpfs here) is copied by another way than in
+// place; the pictures must still arrive whole.
+TEST(WebExport, PicturesArriveWholeOnAnotherFileSystem) {
+    TempDir temp;
+    struct stat data {}, shm {};
+    if (::stat(temp.Dir().c_str(), &data) != 0 || ::stat("/dev/shm", &shm) != 0 || data.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    const std::string dane = temp.Dir() + "dane/";
+    WriteHostileCatalogue(dane);
+    const std::string out = "/dev/shm/velmora-export-test-" + std::to_string(::getpid());
+    const TWebExportReport report = ExportWebSite(Options(dane, out));
+    const std::string item = TempDir::Read(out + "/p_1_1.jpg"), sign = TempDir::Read(out + "/znaki/Z~C4~85~201.jpg");
+    fs::remove_all(out);
+    ASSERT_TRUE(report.Written) << report.Error;
+    EXPECT_EQ(item, TempDir::Read(dane + "p_1_1.jpg"));
+    EXPECT_EQ(sign, TempDir::Read(dane + "znaki/Z\xC4\x85 1.jpg"));
+}
+
 TEST(WebExport, OutputFolderIsNewEmptyOrAnEarlierExport) {
     TempDir temp;
     const std::string data = temp.Dir() + "dane/", out = temp.Dir() + "site";

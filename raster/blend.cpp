@@ -21,7 +21,6 @@ const BlendOps& StartBlending() {
     static const bool started = [] {
         bool mmx = ProcessorHasMMX();
         bool amd3dnow = ProcessorHas3DNow();
-        FillColorTables();
         const BlendOps& blend = mmx ? VectorBlendOps() : kPortableBlendOps;
         const BlendOps& interpolate = (amd3dnow || mmx) ? VectorBlendOps() : kPortableBlendOps;
         gActiveInterpolate.store(interpolate.InterpolateWeighted, std::memory_order_release);
@@ -40,7 +39,7 @@ const BlendOps& gStartUp = StartBlending();
 }  // namespace detail
 
 const BlendOps& BlendOpsFor(BlendVariant variant) {
-    detail::StartBlending();  // the merge of either variant needs the tables
+    detail::StartBlending();
     return variant == BlendVariant::Vector ? detail::VectorBlendOps() : detail::kPortableBlendOps;
 }
 

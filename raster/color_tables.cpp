@@ -1,47 +1,40 @@
 #include "raster/color_tables.h"
 
-#include "raster/blend.h"
-
 namespace velmora {
 
 namespace detail {
 
-TColorTable gProductTable;
-TColorTable gQuotientTable;
-
 namespace {
 
 // n / d rounded to nearest with ties to even, in integers: the exact value of the extended-precision
-// division rounded by nearbyint, without 131072 slow floating-point roundings at start-up.
-uint32_t DivideNearestEven(uint32_t n, uint32_t d) {
+// division rounded by nearbyint.
+constexpr uint32_t DivideNearestEven(uint32_t n, uint32_t d) {
     uint32_t q = n / d;
     uint32_t twiceRest = 2 * (n % d);
     if (twiceRest > d || (twiceRest == d && (q & 1) != 0)) ++q;
     return q;
 }
 
-}  // namespace
-
-void FillColorTables() {
+constexpr TColorTables BuildColorTables() {
+    TColorTables tables{};
     for (uint32_t a = 0; a < 256; ++a) {
         for (uint32_t b = 0; b < 256; ++b) {
-            gProductTable[a][b] = static_cast<uint8_t>(DivideNearestEven(a * b, 255));
+            tables.Product[a][b] = static_cast<uint8_t>(DivideNearestEven(a * b, 255));
             // Entries with b > a exceed a byte; only their low 8 bits are kept.
-            gQuotientTable[a][b] = a == 0 ? 0 : static_cast<uint8_t>(DivideNearestEven(b * 255, a) & 0xFF);
+            tables.Quotient[a][b] = a == 0 ? 0 : static_cast<uint8_t>(DivideNearestEven(b * 255, a) & 0xFF);
         }
     }
+    return tables;
 }
+
+}  // namespace
+
+constinit const TColorTables gColorTables = BuildColorTables();
 
 }  // namespace detail
 
-const TColorTable& ProductTable() {
-    ActiveBlendOps();  // the start-up fills the tables
-    return detail::gProductTable;
-}
+const TColorTable& ProductTable() { return detail::gProductTable; }
 
-const TColorTable& QuotientTable() {
-    ActiveBlendOps();
-    return detail::gQuotientTable;
-}
+const TColorTable& QuotientTable() { return detail::gQuotientTable; }
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 #pragma once
-// The merge's lookup tables, 256 x 256 bytes each, filled once at start-up in extended precision
-// with ties to even:
+// The merge's lookup tables, 256 x 256 bytes each, rounded to nearest with ties to even and
+// computed by the compiler, so no start of the program spends time on them:
 //   ProductTable[a][b]  = round(a*b / 255)                      (symmetric)
 //   QuotientTable[a][b] = low byte of round(b*255 / a), [0][b] = 0 (fits a byte when b <= a)
 #include <cstdint>
@@ -13,10 +13,14 @@ const TColorTable& ProductTable();
 const TColorTable& QuotientTable();
 
 namespace detail {
-// Raw storage, valid once FillColorTables has run (the blend start-up does it before any kernel).
-extern TColorTable gProductTable;
-extern TColorTable gQuotientTable;
-void FillColorTables();
+struct TColorTables {
+    TColorTable Product;
+    TColorTable Quotient;
+};
+extern const TColorTables gColorTables;
+// What the kernels read.
+inline constexpr const TColorTable& gProductTable = gColorTables.Product;
+inline constexpr const TColorTable& gQuotientTable = gColorTables.Quotient;
 }  // namespace detail
 
 }  // namespace velmora

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/catalogue_check.h"
+#include "app/intro_html.h"
 #include "app/web_export.h"
+#include "core/publisher.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "0"
@@ -213,7 +215,7 @@ int RunCommand(const TCommandLine& command, const std::string& defaultDataDir, s
             return HasErrors(findings) ? 1 : 0;
         }
         case TCommandAction::ExportHtml:
-            return RunWebExport(command, defaultDataDir, {}, {}, out, err);
+            return RunWebExport(command, defaultDataDir, PublisherUrl, IntroRtfToHtml, out, err);
         case TCommandAction::Run:
             break;
     }

@@ -39,9 +39,8 @@ std::string VersionText();
 // The directory of the running executable with its trailing "/", without Qt; empty when unknown.
 std::string ProgramDirectory();
 
-// Carries out every action but Run: prints to out and err and returns the exit status. A check
-// without a directory checks defaultDataDir. An export run from here has no rich-text reader, so the
-// program runs --export-html through RunWebExport with its own.
+// Carries out every action but Run: prints to out and err and returns the exit status. A check or an
+// export without a directory of its own takes defaultDataDir.
 int RunCommand(const TCommandLine& command, const std::string& defaultDataDir, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

@@ -3,10 +3,9 @@
 #include <QString>
 #include <functional>
 
-namespace velmora {
+#include "core/publisher.h"
 
-// The publisher's web page, opened by the web link of the stage.
-inline constexpr char PublisherUrl[] = "https://www.example.com/velmora";
+namespace velmora {
 
 // Opens url with the desktop's handler; false when the URL is not valid or nothing could open it.
 bool ShellOpen(const QString& url);

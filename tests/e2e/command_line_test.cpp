@@ -59,6 +59,35 @@ TEST(ProgramCommandLine, OptionsRunWithoutADisplay) {
     EXPECT_NE(demo.Out.find("dane/: 0 errors"), std::string::npos) << demo.Out;
 }
 
+// The commands start without the window's libraries: the loader's own account of what it loads.
+TEST(ProgramCommandLine, CommandsLoadNothingOfQt) {
+    TempDir dir;
+    const std::vector<std::string> commands[] = {
+        {"--version"}, {"--check"}, {"--export-html", dir.File("site")}};
+    std::vector<std::pair<const char*, const char*>> env = NoDisplay;
+    env.emplace_back("LD_DEBUG", "libs");
+    for (const std::vector<std::string>& args : commands) {
+        SCOPED_TRACE(args.front());
+        const auto run = RunToEnd(VELMORA_PROGRAM, args, env);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        EXPECT_NE(run.Err.find("libstdc++"), std::string::npos) << "no account of the libraries loaded";
+        EXPECT_EQ(run.Err.find("libQt6"), std::string::npos) << run.Err;
+    }
+}
+
+TEST(ProgramCommandLine, AWindowThatCannotBeLoadedIsReported) {
+    TempDir dir;
+    const std::string alone = dir.File("velmora");
+    fs::copy_file(VELMORA_PROGRAM, alone);
+    const auto run = RunToEnd(alone, {}, {{"QT_QPA_PLATFORM", "offscreen"}});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err.rfind("velmora: the window cannot be loaded (velmora-window.so):
+  ", 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find(dir.File("velmora-window.so")), std::string::npos) << run.Err;
+    // Its commands still work.
+    EXPECT_EQ(RunToEnd(alone, {"--version"}, NoDisplay).ExitCode, 0);
+}
+
 TEST(ProgramCommandLine, DataOpensACatalogueAnywhereInBothModes) {
     TempDir dir;
     const QRgb green = qRgb(30, 160, 90);

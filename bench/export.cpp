@@ -66,7 +66,7 @@ void BM_ExportProgram(benchmark::State& state) {
     });
 }
 
-// What the program costs before it does anything: its start with Qt's libraries.
+// What the program costs before it does anything: its start, which loads no Qt library for a command.
 void BM_ProgramStart(benchmark::State& state) {
     for (auto _ : state)
         if (Spawn({VELMORA_PROGRAM, "--version"}) != 0) state.SkipWithError("the program did not start");

@@ -81,8 +81,7 @@ TEST(ProgramCommandLine, AWindowThatCannotBeLoadedIsReported) {
     fs::copy_file(VELMORA_PROGRAM, alone);
     const auto run = RunToEnd(alone, {}, {{"QT_QPA_PLATFORM", "offscreen"}});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err.rfind("velmora: the window cannot be loaded (velmora-window.so):
-  ", 0), 0u) << run.Err;
+    EXPECT_EQ(run.Err.rfind("velmora: the window cannot be loaded (velmora-window.so):\n  ", 0), 0u) << run.Err;
     EXPECT_NE(run.Err.find(dir.File("velmora-window.so")), std::string::npos) << run.Err;
     // Its commands still work.
     EXPECT_EQ(RunToEnd(alone, {"--version"}, NoDisplay).ExitCode, 0);

@@ -14,6 +14,9 @@ std::string Win1250ToUtf8(std::string_view win1250);
 // Windows-1250 of UTF-8 text; false when it holds a character outside the code page or is no UTF-8.
 bool Utf8ToWin1250(std::string_view utf8, std::string& win1250);
 
+// Appends the UTF-8 of code point c; one outside Unicode, or half of a surrogate pair, becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // True when text is well-formed UTF-8.
 bool IsUtf8(std::string_view text);
 

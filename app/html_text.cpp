@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/code_page_1250.h"
+
 namespace velmora {
 
 namespace {
@@ -24,25 +26,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
     return s;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Character references resolved, so the text can be escaped afresh; an unknown one stays as written.
@@ -87,7 +70,7 @@ std::string DecodeEntities(std::string_view text) {
             out += text[i++];
             continue;
         }
-        AppendUtf8(out, cp);
+        AppendUtf8(out, cp == 0 ? 0xFFFD : cp);
         i = semi + 1;
     }
     return out;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,15 @@ inline TProgramRun RunToEnd(const std::string& program, const std::vector<std::s
     run.Out = process.readAllStandardOutput().toStdString();
     run.Err = process.readAllStandardError().toStdString();
     return run;
+}
+
+// Copies the program with the window's module it loads from beside itself into dir; the copy's path.
+inline std::string CopyProgramTo(const std::string& program, const std::string& dir) {
+    namespace fs = std::filesystem;
+    const fs::path from(program);
+    fs::copy_file(from, fs::path(dir) / from.filename());
+    fs::copy_file(from.parent_path() / "velmora-window.so", fs::path(dir) / "velmora-window.so");
+    return (fs::path(dir) / from.filename()).string();
 }
 
 }  // namespace velmora::testing

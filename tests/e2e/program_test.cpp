@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "tests/e2e/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unusual_files.h"
 
@@ -100,8 +101,7 @@ TEST(Program, ShowsTheMenuPictureOnTheStage) {
 
 TEST(Program, StartsBesideAnEmptyOrMissingDataDirectory) {
     TempDir dir;
-    const fs::path copy = dir.File("velmora");
-    fs::copy_file(VELMORA_PROGRAM, copy);
+    const fs::path copy = testing::CopyProgramTo(VELMORA_PROGRAM, dir.Dir());
     // Without "dane" at all, then with an empty one: the stage stays black and the program still runs.
     for (const bool withDane : {false, true}) {
         if (withDane) fs::create_directory(dir.File("dane"));
@@ -119,7 +119,7 @@ TEST(Program, StartsBesideAnEmptyOrMissingDataDirectory) {
             EXPECT_EQ(shot.pixel(StageOrigin(shot.size()) + p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
         }
     }
-    EXPECT_EQ(dir.EntryCount(), 3);  // the program, dane and the shots, nothing written beside them
+    EXPECT_EQ(dir.EntryCount(), 4);  // the program, its window, dane and the shots: nothing written beside them
     EXPECT_TRUE(fs::is_empty(dir.File("dane")));
 }
 
@@ -130,8 +130,7 @@ TEST(Program, StartsAtOnceWithAFifoInPlaceOfADataFile) {
     for (const char* name : {"p_menu.jpg", "info.ini"}) {
         SCOPED_TRACE(name);
         TempDir dir;
-        const fs::path copy = dir.File("velmora");
-        fs::copy_file(program, copy);
+        const fs::path copy = testing::CopyProgramTo(program, dir.Dir());
         fs::copy(program.parent_path() / "dane", dir.File("dane"), fs::copy_options::recursive);
         ASSERT_TRUE(fs::remove(dir.File("dane/") + name));
         ASSERT_TRUE(testing::MakeFifo(dir.File("dane/") + name));

@@ -108,8 +108,10 @@ public:
 private:
     void AppendRun(std::u16string_view text, const TRtfCharLook& look) {
         if (text.empty()) return;
-        // Text of the look of the run before it goes on in the same span.
-        if (!FContent.empty() && look == FRunLook) {
+        // Text of the look of the run before it goes on in the same span: each look has a style of its own.
+        std::string style;
+        AppendCharStyle(style, look, true);
+        if (!FContent.empty() && style == FRunStyle) {
             FContent.resize(FContent.size() - 7);  // "</span>"
         } else {
             if (FRuns >= MaxIntroRuns) {
@@ -117,12 +119,8 @@ private:
                 return;
             }
             ++FRuns;
-            FContent += "<span style=\"";
-            AppendCharStyle(FContent, look, true);
-            FContent += "\">";
-            FRunFont = look.FontName;
-            FRunLook = look;
-            FRunLook.FontName = FRunFont;
+            FContent += "<span style=\"" + style + "\">";
+            FRunStyle = std::move(style);
         }
         size_t start = 0;
         for (size_t i = 0; i <= text.size(); ++i) {
@@ -168,8 +166,7 @@ private:
     std::string FContent;     // the runs of the current paragraph
     std::string FEmptyStyle;  // the look the current paragraph started with, for when it stays empty
     TRtfBlockLook FBlock;
-    TRtfCharLook FRunLook;    // of the last span of the paragraph, its font name in FRunFont
-    std::u16string FRunFont;
+    std::string FRunStyle;    // of the last span of the paragraph
     int64_t FCharacters = 0;
     int32_t FParagraphs = 0;
     int32_t FRuns = 0;

@@ -147,6 +147,12 @@ const typename Table::value_type* FindWord(const Table& table, std::string_view 
     return it == table.end() ? nullptr : &*it;
 }
 
+// Blanks trimmed from a font's name: ASCII white space and Unicode's space separators.
+bool IsRtfSpace(char32_t c) {
+    return c == 0x20 || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
 std::u16string Trimmed(const std::u16string& text) {
     size_t start = 0, end = text.size();
     while (start < end && IsRtfSpace(text[start])) ++start;
@@ -485,10 +491,5 @@ private:
 }  // namespace
 
 void ParseRtf(std::string_view rtf, TRtfSink& sink) { TRtfParser(rtf, sink).Run(); }
-
-bool IsRtfSpace(char32_t c) {
-    return c == 0x20 || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
-}
 
 }  // namespace velmora

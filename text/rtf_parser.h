@@ -31,8 +31,6 @@ struct TRtfCharLook {
     int32_t Foreground = RtfAutomaticColor;  // 0xRRGGBB
     int32_t Background = RtfAutomaticColor;
     std::u16string_view FontName;  // trimmed; empty: none named. Valid until the sink returns.
-
-    bool operator==(const TRtfCharLook&) const = default;
 };
 
 // How a paragraph looks; lengths in pixels at 96 dpi.
@@ -43,8 +41,6 @@ struct TRtfBlockLook {
     double TextIndent = 0;  // of the first line, negative for a hanging indent
     double TopMargin = 0;
     double BottomMargin = 0;
-
-    bool operator==(const TRtfBlockLook&) const = default;
 };
 
 class TRtfSink {
@@ -62,9 +58,5 @@ public:
 
 // Reads rtf (the file's bytes) into sink.
 void ParseRtf(std::string_view rtf, TRtfSink& sink);
-
-// The blanks that end a word or are trimmed from a font's name: ASCII white space and Unicode's
-// space separators.
-bool IsRtfSpace(char32_t c);
 
 }  // namespace velmora
